@@ -1,0 +1,49 @@
+// The request layer shared by both programs: the request parameter table over
+// the query string, and the response framing (header block and row lists).
+#pragma once
+
+#include <cstdio>
+#include <initializer_list>
+#include <string_view>
+
+// Builds the request parameter table from the query string, rewriting it in
+// place: '&' and ';' become NUL, each field is decoded, then cut at its first
+// '='. A field without '=' is dropped; a later field replaces an earlier one
+// of the same name. Null (no QUERY_STRING) leaves no table: every lookup
+// yields null. The string must outlive all lookups.
+void init_cgi(char* query);
+
+// The value stored under exactly this name, or null when it is absent or no
+// table exists. Callers use "" for null.
+const char* get_cgi(const char* name);
+
+// Stores value under name, replacing an earlier value. Both strings must stay
+// alive. Does nothing when no table exists.
+void set_cgi(const char* name, const char* value);
+
+// Decodes one field in place: '+' becomes a space, '%' and the up to two
+// characters after it become one byte (read as scanf's "%02x" reads them; '%'
+// itself when they hold no number). The field keeps its length: the bytes
+// freed at its end are set to NUL. Nothing outside the field is touched.
+void decode_cgi_field(char* field);
+
+// Writes the fixed header block every response starts with.
+void write_header_block(std::FILE* out);
+
+// 1 while the next row written is the first of its list.
+extern int first_log;
+
+enum class Row_end { none, line_feed };
+
+// Starts a row list: the next row is written without a leading ','.
+void begin_row_list();
+
+// Writes one row, ["v1","v2",...], preceded by ',' unless it is the first of
+// its list. Each value is escaped as the content of a JSON string literal.
+void write_row(std::FILE* out, std::initializer_list<std::string_view> values, Row_end end);
+
+// Writes value as the content of a JSON/JavaScript string literal, so that a
+// value can neither end its quotes nor open markup: '"', '\\' and control
+// bytes are escaped, '<', '>', U+2028 and U+2029 as \u escapes; all other
+// bytes, non-ASCII included, unchanged.
+void write_escaped_value(std::FILE* out, std::string_view value);

@@ -1,0 +1,60 @@
+// The cloud sync reporter: status rows from the log directory, or the sync
+// configuration file as marked-up lines.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The value of BaseDir ("" when absent), and the log directory below it.
+extern const char* Base_dir;
+extern std::string Log_dir;
+
+// Sets Base_dir and derives Log_dir ("<BaseDir>/Cloud/.logs") from it.
+void set_base_dir(const char* base);
+
+// At most this many status rows are written per report.
+constexpr int max_status_rows = 100;
+
+// What one read of a provider's log gives: a status byte, then the message.
+constexpr std::size_t log_record_size = 520;
+struct Log_record {
+    char bytes[log_record_size];
+    std::size_t length; // bytes read, 0 when the read failed or the file is empty
+};
+
+// Writes one status row per readable provider log in Log_dir, in directory
+// order, at most max_status_rows. Returns -1 when Log_dir cannot be opened
+// (no body), otherwise 0.
+int ko_print_status();
+
+// The provider id of a log directory entry: the tail of name from the first
+// occurrence of the first provider word that occurs in it ("plovenquartzel",
+// "box", "webdav", "skydrive", in that order), or null when none occurs.
+const char* getlogid(const char* name);
+
+// The label shown for a provider id; "" unless the id is exactly a provider word.
+std::string_view provider_label(std::string_view id);
+
+// The status text for a record's first byte; "" for an unknown code.
+std::string_view status_text(unsigned char code);
+
+// Reads the log named id in the directory log_dir_fd: one read of up to
+// log_record_size bytes into a zeroed record. A one-byte file reads as the
+// status 'p'. Returns 1 when the file could be opened (whatever the read gave),
+// -1 otherwise. Never blocks on a FIFO or device node.
+int read_log(int log_dir_fd, const char* id, Log_record& record);
+
+// Writes the status row of one record.
+void print_log(const Log_record& record, const char* id);
+
+// Appends one piece of a configuration line (at most one fgets buffer) in its
+// marked-up form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6,
+// field 6 with its last byte replaced by '/'; field 3 and fields after 6 are
+// held back. Fields are the non-empty runs between commas.
+void mark_up_config_piece(std::string_view piece, std::string& out);
+
+// Writes the configuration file at path as marked-up lines. A missing file
+// writes nothing; one that cannot be opened writes "read Cloud error" to
+// standard error.
+void print_cloud_config(const char* path);

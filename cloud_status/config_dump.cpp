@@ -1,0 +1,67 @@
+#include "cloud_status.h"
+#include "handles.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// One fgets buffer: a longer line is read, and marked up, in pieces.
+constexpr int config_line_buffer_size = 256;
+
+constexpr std::string_view open_mark = "&#60";
+constexpr std::string_view next_mark = "&#62";
+
+} // namespace
+
+void mark_up_config_piece(std::string_view piece, std::string& out) {
+    std::size_t pos = 0;
+    for (int index = 0; index <= 6; ++index) {
+        while (pos < piece.size() && piece[pos] == ',')
+            ++pos;
+        if (pos == piece.size())
+            return;
+        std::size_t end = piece.find(',', pos);
+        if (end == std::string_view::npos)
+            end = piece.size();
+        const std::string_view field = piece.substr(pos, end - pos);
+        pos = end;
+
+        if (index == 0) {
+            out += open_mark;
+            out += field;
+        } else if (index == 6) {
+            out += next_mark;
+            out += field.substr(0, field.size() - 1);
+            out += '/';
+        } else if (index != 3) {
+            out += next_mark;
+            out += field;
+        }
+    }
+}
+
+void print_cloud_config(const char* path) {
+    if (::access(path, F_OK) != 0)
+        return;
+
+    // O_NONBLOCK: a FIFO at the configuration path must not hang the request.
+    Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    std::FILE* file = fd.valid() ? ::fdopen(fd.get(), "rb") : nullptr;
+    if (file == nullptr) {
+        std::fputs("read Cloud error", stderr);
+        return;
+    }
+    fd.release(); // fclose closes it now
+
+    char line[config_line_buffer_size];
+    std::string marked_up;
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        marked_up.clear();
+        mark_up_config_piece(std::string_view(line, std::strlen(line)), marked_up);
+        std::fwrite(marked_up.data(), 1, marked_up.size(), stdout);
+    }
+    std::fclose(file);
+}

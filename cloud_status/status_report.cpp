@@ -1,0 +1,65 @@
+#include "cgi.h"
+#include "cloud_status.h"
+#include "handles.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+int read_log(int log_dir_fd, const char* id, Log_record& record) {
+    std::memset(record.bytes, 0, sizeof record.bytes);
+    record.length = 0;
+
+    // Opened relative to the log directory, so no path length limit applies.
+    // O_NONBLOCK: a FIFO or device named like a provider must not hang us.
+    Unique_fd fd(::openat(log_dir_fd, id, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid())
+        return -1;
+    const ssize_t got = ::read(fd.get(), record.bytes, sizeof record.bytes);
+    if (got > 0)
+        record.length = static_cast<std::size_t>(got);
+    if (got == 1)
+        record.bytes[0] = 'p';
+    return 1;
+}
+
+void print_log(const Log_record& record, const char* id) {
+    std::string_view message;
+    if (record.length > 1) {
+        const char* text = record.bytes + 1;
+        const void* nul = std::memchr(text, '\0', record.length - 1);
+        const std::size_t size = nul != nullptr ? static_cast<std::size_t>(
+                                                      static_cast<const char*>(nul) - text)
+                                                : record.length - 1;
+        message = std::string_view(text, size);
+    }
+    write_row(stdout,
+              {provider_label(id), "", status_text(static_cast<unsigned char>(record.bytes[0])),
+               message},
+              Row_end::line_feed);
+}
+
+int ko_print_status() {
+    Unique_dir dir(::opendir(Log_dir.c_str()));
+    if (!dir)
+        return -1;
+
+    begin_row_list();
+    int rows = 0;
+    Log_record record;
+    while (rows < max_status_rows) {
+        const dirent* entry = ::readdir(dir.get());
+        if (entry == nullptr)
+            break;
+        // Entries without a provider word (".", "..", stray files) are no log.
+        const char* id = getlogid(entry->d_name);
+        if (id == nullptr)
+            continue;
+        if (read_log(dir.fd(), id, record) <= 0)
+            continue;
+        print_log(record, id);
+        ++rows;
+    }
+    return 0;
+}

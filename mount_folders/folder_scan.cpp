@@ -1,0 +1,76 @@
+#include "handles.h"
+#include "mount_folders.h"
+
+#include <cstring>
+#include <fcntl.h>
+#include <new>
+
+namespace {
+
+constexpr const char* system_folders[] = {
+    "SYSTEM VOLUME INFORMATION", "RECYCLER", "RECYCLED", // FAT and NTFS
+    "lost+found",                                        // ext
+};
+
+// ASCII upper case only, as toupper in the POSIX locale: bytes from 0x80 up
+// are compared unchanged, whatever the locale.
+unsigned char ascii_upper(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+// A known d_type other than a folder or a link cannot open as a folder.
+bool may_be_folder(unsigned char type) {
+    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
+
+} // namespace
+
+int upper_strcmp(const char* a, const char* b) {
+    const std::size_t length_a = std::strlen(a);
+    const std::size_t length_b = std::strlen(b);
+    if (length_a != length_b)
+        return static_cast<int>(length_a) - static_cast<int>(length_b);
+    for (std::size_t i = 0; i < length_a; ++i) {
+        if (ascii_upper(static_cast<unsigned char>(a[i])) !=
+            ascii_upper(static_cast<unsigned char>(b[i])))
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+int test_if_System_folder(const char* name) {
+    for (const char* folder : system_folders) {
+        if (upper_strcmp(name, folder) == 0)
+            return 1;
+    }
+    return 0;
+}
+
+int test_if_dir(int dir_fd, const char* name) {
+    // The flags opendir uses: a folder we may not read does not count.
+    const Unique_fd fd(
+        ::openat(dir_fd, name, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    return fd.valid() ? 1 : 0;
+}
+
+int get_all_folder_in_mount_path(const char* path, std::vector<std::string>& names) {
+    names.clear();
+    Unique_dir dir(::opendir(path));
+    if (!dir)
+        return -1;
+
+    try {
+        while (const dirent* entry = ::readdir(dir.get())) {
+            const char* name = entry->d_name;
+            if (name[0] == '.' || test_if_System_folder(name))
+                continue;
+            if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), name))
+                continue;
+            names.emplace_back(name);
+        }
+    } catch (const std::bad_alloc&) {
+        names.clear();
+        return -1;
+    }
+    return 0;
+}

@@ -1,0 +1,23 @@
+// The mount folder lister: the visible sub-folders of one directory.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Collects, in directory stream order, the names of the entries of path that
+// open as a directory (symbolic links to folders included), leaving out hidden
+// names and file-system bookkeeping folders. Returns 0 with names filled, or
+// -1 when path cannot be opened or memory runs out (names is then left empty).
+int get_all_folder_in_mount_path(const char* path, std::vector<std::string>& names);
+
+// 1 when name equals, ignoring ASCII case, a folder that FAT, NTFS or ext
+// volumes keep for themselves; otherwise 0.
+int test_if_System_folder(const char* name);
+
+// 1 when name, relative to the open directory dir_fd, opens as a directory;
+// otherwise 0 (a file, a broken or looping link, an unreadable folder).
+int test_if_dir(int dir_fd, const char* name);
+
+// 0 when a and b are equal ignoring ASCII case; otherwise the difference of
+// their lengths, or the 1-based position of the first differing byte.
+int upper_strcmp(const char* a, const char* b);
