@@ -1,0 +1,116 @@
+#include "support/fixture.h"
+#include "support/process.h"
+
+#include <climits>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string program_with_test_conf = CLOUD_STATUS_TEST_CONF_PROGRAM;
+const std::string test_conf_path = CLOUD_STATUS_TEST_CONF_PATH;
+
+void expect_plain_exit(const Run_result& result) {
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exit_code, 0);
+}
+
+// The configuration tests use a build whose configuration path points into
+// the build tree; the file there is made and removed by each case.
+class CloudConfigProcess : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        conf_dir_ = test_conf_path.substr(0, test_conf_path.rfind('/'));
+        remove_tree(conf_dir_);
+        make_dir(conf_dir_);
+    }
+    void TearDown() override { remove_tree(conf_dir_); }
+
+    Run_result get_config() {
+        Run_options options;
+        options.query = "action_mode=CLOUD_GETCONFIG";
+        options.timeout_seconds = 10;
+        return run_program(program_with_test_conf, options);
+    }
+
+    std::string conf_dir_;
+};
+
+TEST_F(CloudConfigProcess, WritesTheMarkedUpLines) {
+    struct Case {
+        std::string contents;
+        std::string body;
+    };
+    const std::string long_line = std::string(250, 'a') + ",bbbbbbbbbb,c\n";
+    const Case cases[] = {
+        {"a,b,c,d,e,f,g\n", "&#60a&#62b&#62c&#62e&#62f&#62g/"},
+        {"a,b,c,d,e,f,g\n1,2,3,4,5,6,7\n",
+         "&#60a&#62b&#62c&#62e&#62f&#62g/&#601&#622&#623&#625&#626&#627/"},
+        {"a,b,c,d,e,f,ghi,j\n", "&#60a&#62b&#62c&#62e&#62f&#62gh/"},
+        {"x,,y\n", "&#60x&#62y\n"},
+        {"a,b,c,d\nnext\n", "&#60a&#62b&#62c&#60next\n"},
+        {"a,b,c,d,e,f,g", "&#60a&#62b&#62c&#62e&#62f&#62/"},
+        {"a,b,\n", "&#60a&#62b&#62\n"},
+        {"\n\n", "&#60\n&#60\n"},
+        {"", ""},
+        {"%s%n,<b>\r\n", "&#60%s%n&#62<b>\r\n"},
+        // a line longer than 255 bytes is marked up in pieces
+        {long_line, "&#60" + std::string(250, 'a') + "&#62bbbb&#60bbbbbb&#62c\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.contents);
+        write_file(test_conf_path, c.contents);
+        const Run_result result = get_config();
+        expect_plain_exit(result);
+        EXPECT_EQ(result.out, header_block + c.body);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST_F(CloudConfigProcess, MissingFileGivesAnEmptyBody) {
+    const Run_result result = get_config();
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CloudConfigProcess, OddFilesAtTheConfigPathNeverHang) {
+    make_fifo(test_conf_path);
+    Run_result result = get_config();
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+    EXPECT_EQ(result.err, "");
+
+    ::unlink(test_conf_path.c_str());
+    make_dir(test_conf_path);
+    result = get_config();
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(CloudConfigProcess, FileThatCannotBeOpenedIsReportedOnStandardError) {
+    // A socket exists but cannot be opened, even by root.
+    char cwd[PATH_MAX];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(conf_dir_.c_str()), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = test_conf_path.substr(test_conf_path.rfind('/') + 1);
+    name.copy(address.sun_path, sizeof address.sun_path - 1);
+    const int bound = ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ASSERT_EQ(::chdir(cwd), 0);
+    ASSERT_EQ(bound, 0);
+
+    const Run_result result = get_config();
+    ::close(sock);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+    EXPECT_EQ(result.err, "read Cloud error");
+}
+
+} // namespace

@@ -1,0 +1,276 @@
+#include "support/fixture.h"
+#include "support/json_rows.h"
+#include "support/process.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+#include <unistd.h>
+
+namespace {
+
+const std::string program = CLOUD_STATUS_PROGRAM;
+
+std::string status_query(const std::string& base) {
+    return "action_mode=CLOUD_GETSTATUS&BaseDir=" + base;
+}
+
+void expect_plain_exit(const Run_result& result) {
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exit_code, 0);
+}
+
+// The row a log yields, as written.
+std::string row(const std::string& label, const std::string& status, const std::string& message) {
+    return "[\"" + label + "\",\"\",\"" + status + "\",\"" + message + "\"]\n";
+}
+
+// The rows the log directory yields in its own stream order: rows_by_entry
+// names the row each entry gives; other entries give none.
+std::string rows_in_stream_order(const std::string& log_dir,
+                                 const std::map<std::string, std::string>& rows_by_entry,
+                                 std::size_t max_rows = 100) {
+    std::string body;
+    std::size_t count = 0;
+    for (const std::string& name : directory_order(log_dir)) {
+        auto found = rows_by_entry.find(name);
+        if (found == rows_by_entry.end() || count == max_rows)
+            continue;
+        body += (count++ == 0 ? "" : ",") + found->second;
+    }
+    return body;
+}
+
+TEST(CloudStatusProcess, AnswersOnlyItsTwoActions) {
+    Temp_dir temp;
+    make_dir(temp.path() + "/Cloud");
+    make_dir(temp.path() + "/Cloud/.logs");
+    write_file(temp.path() + "/Cloud/.logs/webdav", "qdone");
+    const std::string base = "&BaseDir=" + temp.path();
+    struct Case {
+        std::optional<std::string> query;
+    };
+    // Each gives the header block alone.
+    const Case cases[] = {
+        {std::nullopt},
+        {""},
+        {"action_mode=cloud_getstatus" + base},
+        {"action_mode=CLOUD_GETSTATUS2" + base},
+        {"Action_Mode=CLOUD_GETSTATUS" + base},
+        {"action_mode=" + base},
+        {base.substr(1)},
+        {"action_mode=CLOUD_GETSTATUS&BaseDir=" + temp.path() + "/missing"},
+        {"action_mode=CLOUD_GETSTATUS&BaseDir=" + temp.path() + "/Cloud/.logs/webdav"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query.value_or("<unset>"));
+        Run_options options;
+        options.query = c.query;
+        const Run_result result = run_program(program, options);
+        expect_plain_exit(result);
+        EXPECT_EQ(result.out, header_block);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST(CloudStatusProcess, WritesOneRowPerReadableLog) {
+    using namespace std::string_literals;
+    struct Log {
+        std::string name;
+        std::string contents;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Log> logs;
+        std::map<std::string, std::string> rows; // by entry name
+    };
+    const std::string long_message(300, 'm');
+    const std::string full_message(519, 'x');
+    const std::vector<Case> cases = {
+        {"status codes and messages",
+         {{"webdav", "qdone"}, {"box", ""}, {"skydrive", "z"}, {"plovenquartzel", "vdisk full"}},
+         {{"webdav", row("WebDAV", "Sync", "done")},
+          {"box", row("Box.net", "", "")},
+          {"skydrive", row("SkyDrive", "Initialing", "")},
+          {"plovenquartzel", row("PlovenQuartzel", "Error", "disk full")}}},
+        {"every status code",
+         {{"webdav", "p"s + "1"}, {"box", "r2"}, {"skydrive", "s3"}, {"plovenquartzel", "t4"}},
+         {{"webdav", row("WebDAV", "Initialing", "1")},
+          {"box", row("Box.net", "Downup", "2")},
+          {"skydrive", row("SkyDrive", "Seeding", "3")},
+          {"plovenquartzel", row("PlovenQuartzel", "Downloading", "4")}}},
+        {"stop and unknown codes",
+         {{"webdav", "ustopped"}, {"box", "wwhat"}, {"skydrive", "oother"}},
+         {{"webdav", row("WebDAV", "Stop", "stopped")},
+          {"box", row("Box.net", "", "what")},
+          {"skydrive", row("SkyDrive", "", "other")}}},
+        {"a tail id reads its own file and has no label",
+         {{"plovenquartzel.bak", "qx"}, {"old-box.1", "junk"}, {"box.1", "sy"}},
+         {{"plovenquartzel.bak", row("", "Sync", "x")},
+          {"old-box.1", row("", "Seeding", "y")},
+          {"box.1", row("", "Seeding", "y")}}},
+        {"two entries naming one log give two rows",
+         {{"webdav", "qa"}, {"old-webdav", "ignored"}},
+         {{"webdav", row("WebDAV", "Sync", "a")}, {"old-webdav", row("WebDAV", "Sync", "a")}}},
+        {"entries without a provider word give no row, not even with a file none",
+         {{"none", "qshould not show"}, {"readme.txt", "q"}, {"WEBDAV", "q"}},
+         {}},
+        {"a log id without its file is skipped",
+         {{"old-skydrive", "q"}, {"webdav", "qok"}},
+         {{"webdav", row("WebDAV", "Sync", "ok")}}},
+        {"the message ends at its first NUL",
+         {{"webdav", "qab\0cd"s}},
+         {{"webdav", row("WebDAV", "Sync", "ab")}}},
+        {"messages are not cut at 255 bytes",
+         {{"webdav", "q" + long_message}},
+         {{"webdav", row("WebDAV", "Sync", long_message)}}},
+        {"a record is at most 520 bytes",
+         {{"webdav", "q" + full_message}, {"box", "q" + full_message + "tail"},
+          {"skydrive", "q" + full_message.substr(1)}},
+         {{"webdav", row("WebDAV", "Sync", full_message)},
+          {"box", row("Box.net", "Sync", full_message)},
+          {"skydrive", row("SkyDrive", "Sync", full_message.substr(1))}}},
+        {"messages are escaped for the page",
+         {{"webdav", "v\"],[\"x\\ <script>\n\r\t\x01"}, {"box", "q\xc3\xa9\xe2\x80\xa8"}},
+         {{"webdav", row("WebDAV", "Error", "\\\"],[\\\"x\\\\ \\u003cscript\\u003e\\n\\r\\t\\u0001")},
+          {"box", row("Box.net", "Sync", "\xc3\xa9\\u2028")}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Temp_dir temp;
+        const std::string log_dir = temp.path() + "/Cloud/.logs";
+        make_dir(temp.path() + "/Cloud");
+        make_dir(log_dir);
+        for (const Log& log : c.logs)
+            write_file(log_dir + "/" + log.name, log.contents);
+
+        Run_options options;
+        options.query = status_query(temp.path());
+        const Run_result result = run_program(program, options);
+        expect_plain_exit(result);
+        EXPECT_EQ(result.err, "");
+        const std::string expected_body = rows_in_stream_order(log_dir, c.rows);
+        EXPECT_EQ(result.out, header_block + expected_body);
+        EXPECT_TRUE(parse_json_rows("[" + result.out.substr(header_block.size()) + "]"))
+            << result.out;
+    }
+}
+
+TEST(CloudStatusProcess, OddLogEntriesNeverHangOrFail) {
+    Temp_dir temp;
+    const std::string log_dir = temp.path() + "/Cloud/.logs";
+    make_dir(temp.path() + "/Cloud");
+    make_dir(log_dir);
+    make_dir(log_dir + "/webdav");            // a folder: opens, the read fails
+    make_fifo(log_dir + "/skydrive");         // a FIFO without a writer reads as empty
+    make_symlink("box", log_dir + "/box");    // a loop cannot be opened
+    make_symlink("/nonexistent", log_dir + "/plovenquartzel");
+
+    Run_options options;
+    options.query = status_query(temp.path());
+    options.timeout_seconds = 10;
+    const Run_result result = run_program(program, options);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block + rows_in_stream_order(
+                                             log_dir, {{"webdav", row("WebDAV", "", "")},
+                                                       {"skydrive", row("SkyDrive", "", "")}}));
+}
+
+TEST(CloudStatusProcess, StopsAtOneHundredRows) {
+    for (int logs : {99, 100, 101, 150}) {
+        SCOPED_TRACE(logs);
+        Temp_dir temp;
+        const std::string log_dir = temp.path() + "/Cloud/.logs";
+        make_dir(temp.path() + "/Cloud");
+        make_dir(log_dir);
+        std::map<std::string, std::string> rows;
+        for (int i = 0; i < logs; ++i) {
+            const std::string name = "box" + std::to_string(i);
+            write_file(log_dir + "/" + name, "q" + std::to_string(i));
+            rows[name] = row("", "Sync", std::to_string(i));
+        }
+        Run_options options;
+        options.query = status_query(temp.path());
+        const Run_result result = run_program(program, options);
+        expect_plain_exit(result);
+        const std::string body = result.out.substr(header_block.size());
+        EXPECT_EQ(body, rows_in_stream_order(log_dir, rows));
+        const auto parsed = parse_json_rows("[" + body + "]");
+        ASSERT_TRUE(parsed.has_value());
+        EXPECT_EQ(parsed->size(), static_cast<std::size_t>(logs < 100 ? logs : 100));
+    }
+}
+
+TEST(CloudStatusProcess, FindsTheLogDirectoryBelowAnyBaseDir) {
+    Temp_dir temp;
+    // A BaseDir far longer than 255 bytes, and one with a space and non-ASCII.
+    std::string deep = temp.path();
+    for (int i = 0; i < 12; ++i) {
+        deep += "/" + std::string(40, static_cast<char>('a' + i));
+        make_dir(deep);
+    }
+    const std::string odd = temp.path() + "/my disk \xc3\xa9";
+    make_dir(odd);
+    for (const std::string& base : {deep, odd}) {
+        make_dir(base + "/Cloud");
+        make_dir(base + "/Cloud/.logs");
+        write_file(base + "/Cloud/.logs/webdav", "qok");
+    }
+    struct Case {
+        std::string base_param;
+    };
+    const Case cases[] = {
+        {deep},
+        {temp.path() + "/my+disk+%C3%A9"},
+        {temp.path() + "/my%20disk%20%c3%a9/"}, // a trailing '/' doubles the '/'
+        {"%2F" + temp.path().substr(1) + "/my+disk+%C3%A9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.base_param);
+        Run_options options;
+        options.query = "BaseDir=" + c.base_param + "&action_mode=CLOUD_GETSTATUS";
+        const Run_result result = run_program(program, options);
+        expect_plain_exit(result);
+        EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "ok"));
+    }
+}
+
+TEST(CloudStatusProcess, ReadsALogOnDescriptorZero) {
+    // With standard input closed the log opens as descriptor 0, which is valid.
+    Temp_dir temp;
+    make_dir(temp.path() + "/Cloud");
+    make_dir(temp.path() + "/Cloud/.logs");
+    write_file(temp.path() + "/Cloud/.logs/webdav", "qzero");
+    Run_options options;
+    options.query = status_query(temp.path());
+    options.close_stdin = true;
+    const Run_result result = run_program(program, options);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "zero"));
+}
+
+TEST(CloudStatusProcess, SkipsWhatTheUserMayNotRead) {
+    Temp_dir temp;
+    const std::string log_dir = temp.path() + "/Cloud/.logs";
+    make_dir(temp.path() + "/Cloud");
+    make_dir(log_dir);
+    write_file(log_dir + "/webdav", "qvisible");
+    write_file(log_dir + "/box", "qsecret");
+    ASSERT_EQ(::chmod((log_dir + "/box").c_str(), 0), 0);
+
+    Run_options options;
+    options.query = status_query(temp.path());
+    options.unprivileged = true;
+    Run_result result = run_program(program, options);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "visible"));
+
+    // An unreadable log directory: no body.
+    ASSERT_EQ(::chmod(log_dir.c_str(), 0), 0);
+    result = run_program(program, options);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+}
+
+} // namespace

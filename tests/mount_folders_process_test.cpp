@@ -1,0 +1,187 @@
+#include "support/fixture.h"
+#include "support/json_rows.h"
+#include "support/process.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <sys/stat.h>
+
+namespace {
+
+const std::string program = MOUNT_FOLDERS_PROGRAM;
+
+Run_result list(const std::string& action_mode, bool unprivileged = false) {
+    Run_options options;
+    options.query = "action_mode=" + action_mode;
+    options.unprivileged = unprivileged;
+    options.timeout_seconds = 10;
+    return run_program(program, options);
+}
+
+void expect_plain_exit(const Run_result& result) {
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+// The names among listed, in the folder's own stream order.
+std::vector<std::string> in_stream_order(const std::string& folder,
+                                         const std::set<std::string>& listed) {
+    std::vector<std::string> names;
+    for (const std::string& name : directory_order(folder)) {
+        if (listed.count(name) != 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
+// The body must be a row list that parses to exactly these names, in order.
+void expect_listing(const Run_result& result, const std::vector<std::string>& names) {
+    expect_plain_exit(result);
+    ASSERT_EQ(result.out.substr(0, header_block.size()), header_block);
+    const std::string body = result.out.substr(header_block.size());
+    EXPECT_EQ(body.find('\n'), std::string::npos) << "a folder list is a single line";
+    const auto rows = parse_json_rows("[" + body + "]");
+    ASSERT_TRUE(rows.has_value()) << body;
+    Rows expected;
+    for (const std::string& name : names)
+        expected.push_back({name});
+    EXPECT_EQ(*rows, expected);
+}
+
+TEST(MountFoldersProcess, ListsVisibleFoldersInStreamOrder) {
+    Temp_dir temp;
+    const std::string disk = temp.path() + "/disk";
+    make_dir(disk);
+    const std::set<std::string> listed = {
+        "Music", "photos 2024", "System Volume Information2", "RECYCLE", "lost+found2",
+        "link to folder", "a.b", "-dash",
+    };
+    for (const char* name : {"Music", "photos 2024", "System Volume Information2", "RECYCLE",
+                             "lost+found2", "a.b", "-dash",
+                             // left out: hidden and system folders in any case
+                             ".hidden", ".Trash-1000", "System Volume Information",
+                             "SYSTEM VOLUME INFORMATION", "recycler", "Recycled", "LOST+FOUND"})
+        make_dir(disk + "/" + name);
+    write_file(disk + "/notes.txt", "a file is never listed");
+    make_symlink("Music", disk + "/link to folder");
+    make_symlink("notes.txt", disk + "/link to file");
+    make_symlink("/nonexistent", disk + "/broken link");
+    make_symlink("loop", disk + "/loop");
+    make_fifo(disk + "/fifo");
+
+    for (const std::string& path : {disk, disk + "/", disk + "//"}) {
+        SCOPED_TRACE(path);
+        expect_listing(list(path), in_stream_order(disk, listed));
+    }
+    // The exact bytes of a small listing: rows joined by ',' without a line end.
+    make_dir(temp.path() + "/one");
+    make_dir(temp.path() + "/one/a");
+    EXPECT_EQ(list(temp.path() + "/one").out, header_block + "[\"a\"]");
+}
+
+TEST(MountFoldersProcess, WritesTheExactRowList) {
+    Temp_dir temp;
+    for (const char* name : {"a", "b", "c"})
+        make_dir(temp.path() + "/" + name);
+    std::string expected;
+    for (const std::string& name : directory_order(temp.path()))
+        expected += (expected.empty() ? "" : ",") + ("[\"" + name + "\"]");
+    const Run_result result = list(temp.path());
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block + expected);
+}
+
+TEST(MountFoldersProcess, GivesNoBodyWithoutAFolderToList) {
+    Temp_dir temp;
+    make_dir(temp.path() + "/empty");
+    write_file(temp.path() + "/file", "x");
+    struct Case {
+        std::optional<std::string> query;
+    };
+    const Case cases[] = {
+        {std::nullopt},
+        {""},
+        {"action_mode="},
+        {"Action_Mode=" + temp.path()},
+        {"action_mode=" + temp.path() + "/missing"},
+        {"action_mode=" + temp.path() + "/file"},
+        {"action_mode=" + temp.path() + "/empty"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query.value_or("<unset>"));
+        Run_options options;
+        options.query = c.query;
+        const Run_result result = run_program(program, options);
+        expect_plain_exit(result);
+        EXPECT_EQ(result.out, header_block);
+    }
+}
+
+TEST(MountFoldersProcess, EscapesHostileNamesIntoWellFormedRows) {
+    Temp_dir temp;
+    const std::vector<std::string> names = {
+        "\"],[\"x",  "back\\slash",  "new\nline",        "<script>alert(1)<\\script>",
+        "<b>bold", "tab\there", "line\xe2\x80\xa8sep", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
+        "'single'",  "\x01\x1f\x7f", "&amp;",           "%41+",
+    };
+    for (const std::string& name : names)
+        make_dir(temp.path() + "/" + name);
+    expect_listing(list(temp.path()),
+                   in_stream_order(temp.path(), std::set<std::string>(names.begin(), names.end())));
+
+    // The exact escaped form of a few.
+    Temp_dir one;
+    make_dir(one.path() + "/\"],[\"<x>\\");
+    EXPECT_EQ(list(one.path()).out, header_block + "[\"\\\"],[\\\"\\u003cx\\u003e\\\\\"]");
+}
+
+TEST(MountFoldersProcess, DecodesThePathFromTheQuery) {
+    Temp_dir temp;
+    make_dir(temp.path() + "/my disk \xc3\xa9");
+    make_dir(temp.path() + "/my disk \xc3\xa9/inside");
+    for (const std::string& query : {temp.path() + "/my+disk+%C3%A9",
+                                     temp.path() + "/my%20disk%20%c3%a9/",
+                                     "%2F" + temp.path().substr(1) + "%2Fmy disk \xc3\xa9"}) {
+        SCOPED_TRACE(query);
+        expect_listing(list(query), {"inside"});
+    }
+}
+
+TEST(MountFoldersProcess, LeavesOutFoldersTheUserCannotOpen) {
+    Temp_dir temp;
+    make_dir(temp.path() + "/open");
+    make_dir(temp.path() + "/locked");
+    make_dir(temp.path() + "/no search");
+    ASSERT_EQ(::chmod((temp.path() + "/locked").c_str(), 0300), 0);
+    ASSERT_EQ(::chmod((temp.path() + "/no search").c_str(), 0444), 0);
+    make_symlink("locked", temp.path() + "/link to locked");
+    // Readable without search permission opens as a directory stream: listed.
+    expect_listing(list(temp.path(), true),
+                   in_stream_order(temp.path(), {"open", "no search"}));
+
+    // A folder the user cannot read gives no body at all.
+    ASSERT_EQ(::chmod(temp.path().c_str(), 0311), 0);
+    const Run_result result = list(temp.path(), true);
+    expect_plain_exit(result);
+    EXPECT_EQ(result.out, header_block);
+    ::chmod(temp.path().c_str(), 0755);
+}
+
+TEST(MountFoldersProcess, ListsFoldersBeyondPathMax) {
+    // A folder whose full path is longer than PATH_MAX is still listed: each
+    // candidate is opened relative to the folder being read.
+    Temp_dir temp;
+    std::string relative;
+    std::string current = temp.path();
+    make_dir(current + "/top");
+    current += "/top";
+    const std::string top = current;
+    const std::string long_name(250, 'n');
+    make_dir(top + "/" + long_name);
+    make_symlink(".", top + "/self");
+    expect_listing(list(top), in_stream_order(top, {long_name, "self"}));
+}
+
+} // namespace

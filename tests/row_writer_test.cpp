@@ -1,0 +1,95 @@
+#include "cgi.h"
+#include "support/json_rows.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// Captures what a writer puts on a stream.
+template <typename Write>
+std::string captured(Write write) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&buffer, &size);
+    write(out);
+    std::fclose(out);
+    std::string text(buffer, size);
+    std::free(buffer);
+    return text;
+}
+
+std::string escaped(std::string_view value) {
+    return captured([&](std::FILE* out) { write_escaped_value(out, value); });
+}
+
+TEST(RowWriter, EscapesValuesAsJsonStringContent) {
+    using namespace std::string_literals;
+    struct Case {
+        std::string input;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"plain text 123", "plain text 123"},
+        {"\"", "\\\""},
+        {"\\", "\\\\"},
+        {"\"],[\"x", "\\\"],[\\\"x"},
+        {"a\nb\rc\td", "a\\nb\\rc\\td"},
+        {"\x01\x1f\x7f", "\\u0001\\u001f\\u007f"},
+        {"\x08\x0c\x0b", "\\u0008\\u000c\\u000b"},
+        {"\0"s, "\\u0000"},
+        {"<script>", "\\u003cscript\\u003e"},
+        {"/ & ' =", "/ & ' ="},
+        // non-ASCII is kept, the two JavaScript line ends are escaped
+        {"caf\xc3\xa9 \xe6\x97\xa5", "caf\xc3\xa9 \xe6\x97\xa5"},
+        {"a\xe2\x80\xa8" "b\xe2\x80\xa9", "a\\u2028b\\u2029"},
+        {"\xe2\x80\xa7\xe2\x80\xaa", "\xe2\x80\xa7\xe2\x80\xaa"},
+        // an incomplete sequence at the end is plain bytes
+        {"\xe2", "\xe2"},
+        {"\xe2\x80", "\xe2\x80"},
+        {"\xe2\xe2\x80\xa8", "\xe2\\u2028"},
+        // invalid UTF-8 passes through unchanged
+        {"\xff\xfe\x80", "\xff\xfe\x80"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(escaped(c.input), c.expected);
+    }
+}
+
+TEST(RowWriter, EscapedValuesParseBackToTheInput) {
+    std::string every_byte;
+    for (int c = 1; c < 0x80; ++c)
+        every_byte += static_cast<char>(c);
+    const std::string values[] = {every_byte, "\xe2\x80\xa8\xe2\x80\xa9", "\"],[\"<b>\\",
+                                  "\xf0\x9f\x98\x80 \xc3\xa9"};
+    for (const std::string& value : values) {
+        SCOPED_TRACE(value);
+        const std::string json = "[[\"" + escaped(value) + "\"]]";
+        const auto rows = parse_json_rows(json);
+        ASSERT_TRUE(rows.has_value()) << json;
+        EXPECT_EQ(*rows, Rows{{value}});
+    }
+}
+
+TEST(RowWriter, FollowsTheRowListRule) {
+    const std::string body = captured([](std::FILE* out) {
+        begin_row_list();
+        write_row(out, {"a", "", "b"}, Row_end::line_feed);
+        write_row(out, {"c"}, Row_end::line_feed);
+        begin_row_list();
+        write_row(out, {"d"}, Row_end::none);
+        write_row(out, {"e"}, Row_end::none);
+    });
+    EXPECT_EQ(body, "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
+}
+
+TEST(RowWriter, HeaderBlockIsExact) {
+    EXPECT_EQ(captured([](std::FILE* out) { write_header_block(out); }),
+              "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
+}
+
+} // namespace

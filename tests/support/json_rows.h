@@ -1,0 +1,15 @@
+// A strict reader for the row lists the programs write, used to check that
+// "[" + body + "]" is valid JSON and holds exactly the expected values.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Parses text as a JSON array of arrays of strings (RFC 8259: UTF-8 text,
+// no raw control bytes in strings, escapes decoded to UTF-8). Null when the
+// text is not exactly that.
+std::optional<Rows> parse_json_rows(std::string_view text);

@@ -1,0 +1,110 @@
+#include "process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#ifndef PROGRAM_LAUNCHER
+#define PROGRAM_LAUNCHER ""
+#endif
+
+const std::string header_block =
+    "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
+
+namespace {
+
+[[noreturn]] void exec_child(const std::string& program, const Run_options& options, int out_fd,
+                             int err_fd) {
+    ::dup2(out_fd, 1);
+    ::dup2(err_fd, 2);
+    if (options.close_stdin)
+        ::close(0);
+    if (options.unprivileged && ::geteuid() == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+            ::setresuid(65534, 65534, 65534) != 0)
+            ::_exit(126);
+    }
+    std::string query_env = "QUERY_STRING=" + options.query.value_or("");
+    char* env[] = {query_env.data(), nullptr};
+    char* no_env[] = {nullptr};
+    // Cross builds run the program through an emulator named by the build.
+    std::string launcher = PROGRAM_LAUNCHER;
+    std::string program_copy = program;
+    std::vector<char*> argv;
+    if (!launcher.empty())
+        argv.push_back(launcher.data());
+    argv.push_back(program_copy.data());
+    argv.push_back(nullptr);
+    ::execve(argv[0], argv.data(), options.query ? env : no_env);
+    ::_exit(127);
+}
+
+double now_seconds() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+} // namespace
+
+Run_result run_program(const std::string& program, const Run_options& options) {
+    Run_result result;
+    int out_pipe[2];
+    int err_pipe[2];
+    if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
+        return result;
+
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        exec_child(program, options, out_pipe[1], err_pipe[1]);
+    ::close(out_pipe[1]);
+    ::close(err_pipe[1]);
+
+    pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open_count = 2;
+    const double deadline = now_seconds() + options.timeout_seconds;
+    while (open_count > 0) {
+        const double left = deadline - now_seconds();
+        if (left <= 0) {
+            result.timed_out = true;
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        if (::poll(fds, 2, static_cast<int>(left * 1000) + 1) < 0 && errno != EINTR)
+            break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            char buffer[65536];
+            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open_count;
+            }
+        }
+    }
+    for (pollfd& fd : fds) {
+        if (fd.fd >= 0)
+            ::close(fd.fd);
+    }
+
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status))
+        result.exit_code = WEXITSTATUS(status);
+    if (WIFSIGNALED(status))
+        result.signal = WTERMSIG(status);
+    return result;
+}

@@ -1,0 +1,26 @@
+// Runs a built program the way a CGI host does and captures what it writes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Run_options {
+    std::optional<std::string> query; // QUERY_STRING; unset when empty optional
+    bool unprivileged = false;        // drop to uid/gid 65534 when running as root
+    bool close_stdin = false;         // start with descriptor 0 closed
+    int timeout_seconds = 20;         // then the program is killed and counted as hung
+};
+
+struct Run_result {
+    std::string out;
+    std::string err;
+    int exit_code = -1; // -1 unless the program exited
+    int signal = 0;     // the signal that ended it, 0 if none
+    bool timed_out = false;
+};
+
+Run_result run_program(const std::string& program, const Run_options& options);
+
+// The header block every response begins with.
+extern const std::string header_block;
