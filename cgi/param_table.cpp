@@ -28,7 +28,9 @@ Param* find_latest(const char* name) {
     return nullptr;
 }
 
-bool is_separator(char c) { return c == '&' || c == ';'; }
+bool is_separator(char c) {
+    return c == '&' || c == ';';
+}
 
 } // namespace
 

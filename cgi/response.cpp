@@ -11,7 +11,9 @@ void write_header_block(std::FILE* out) {
     std::fputs("\r\n", out);
 }
 
-void begin_row_list() { first_log = 1; }
+void begin_row_list() {
+    first_log = 1;
+}
 
 void write_row(std::FILE* out, std::initializer_list<std::string_view> values, Row_end end) {
     if (first_log)

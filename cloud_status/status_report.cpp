@@ -29,15 +29,15 @@ void print_log(const Log_record& record, const char* id) {
     if (record.length > 1) {
         const char* text = record.bytes + 1;
         const void* nul = std::memchr(text, '\0', record.length - 1);
-        const std::size_t size = nul != nullptr ? static_cast<std::size_t>(
-                                                      static_cast<const char*>(nul) - text)
-                                                : record.length - 1;
+        const std::size_t size =
+            nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text)
+                           : record.length - 1;
         message = std::string_view(text, size);
     }
-    write_row(stdout,
-              {provider_label(id), "", status_text(static_cast<unsigned char>(record.bytes[0])),
-               message},
-              Row_end::line_feed);
+    write_row(
+        stdout,
+        {provider_label(id), "", status_text(static_cast<unsigned char>(record.bytes[0])), message},
+        Row_end::line_feed);
 }
 
 int ko_print_status() {

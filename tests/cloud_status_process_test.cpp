@@ -126,14 +126,16 @@ TEST(CloudStatusProcess, WritesOneRowPerReadableLog) {
          {{"webdav", "q" + long_message}},
          {{"webdav", row("WebDAV", "Sync", long_message)}}},
         {"a record is at most 520 bytes",
-         {{"webdav", "q" + full_message}, {"box", "q" + full_message + "tail"},
+         {{"webdav", "q" + full_message},
+          {"box", "q" + full_message + "tail"},
           {"skydrive", "q" + full_message.substr(1)}},
          {{"webdav", row("WebDAV", "Sync", full_message)},
           {"box", row("Box.net", "Sync", full_message)},
           {"skydrive", row("SkyDrive", "Sync", full_message.substr(1))}}},
         {"messages are escaped for the page",
          {{"webdav", "v\"],[\"x\\ <script>\n\r\t\x01"}, {"box", "q\xc3\xa9\xe2\x80\xa8"}},
-         {{"webdav", row("WebDAV", "Error", "\\\"],[\\\"x\\\\ \\u003cscript\\u003e\\n\\r\\t\\u0001")},
+         {{"webdav",
+           row("WebDAV", "Error", "\\\"],[\\\"x\\\\ \\u003cscript\\u003e\\n\\r\\t\\u0001")},
           {"box", row("Box.net", "Sync", "\xc3\xa9\\u2028")}}},
     };
     for (const Case& c : cases) {
@@ -162,9 +164,9 @@ TEST(CloudStatusProcess, OddLogEntriesNeverHangOrFail) {
     const std::string log_dir = temp.path() + "/Cloud/.logs";
     make_dir(temp.path() + "/Cloud");
     make_dir(log_dir);
-    make_dir(log_dir + "/webdav");            // a folder: opens, the read fails
-    make_fifo(log_dir + "/skydrive");         // a FIFO without a writer reads as empty
-    make_symlink("box", log_dir + "/box");    // a loop cannot be opened
+    make_dir(log_dir + "/webdav");         // a folder: opens, the read fails
+    make_fifo(log_dir + "/skydrive");      // a FIFO without a writer reads as empty
+    make_symlink("box", log_dir + "/box"); // a loop cannot be opened
     make_symlink("/nonexistent", log_dir + "/plovenquartzel");
 
     Run_options options;
@@ -234,20 +236,6 @@ TEST(CloudStatusProcess, FindsTheLogDirectoryBelowAnyBaseDir) {
         expect_plain_exit(result);
         EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "ok"));
     }
-}
-
-TEST(CloudStatusProcess, ReadsALogOnDescriptorZero) {
-    // With standard input closed the log opens as descriptor 0, which is valid.
-    Temp_dir temp;
-    make_dir(temp.path() + "/Cloud");
-    make_dir(temp.path() + "/Cloud/.logs");
-    write_file(temp.path() + "/Cloud/.logs/webdav", "qzero");
-    Run_options options;
-    options.query = status_query(temp.path());
-    options.close_stdin = true;
-    const Run_result result = run_program(program, options);
-    expect_plain_exit(result);
-    EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "zero"));
 }
 
 TEST(CloudStatusProcess, SkipsWhatTheUserMayNotRead) {

@@ -1,8 +1,11 @@
 #include "cloud_status.h"
+#include "support/fixture.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -18,11 +21,11 @@ TEST(CloudStatus, ProviderIdIsTheTailFromTheFirstWordInSearchOrder) {
         {"plovenquartzel", "plovenquartzel"},
         {"old-box.1", "box.1"},
         {"plovenquartzel.bak", "plovenquartzel.bak"},
-        {"webdav_box", "box"},            // box is searched before webdav
+        {"webdav_box", "box"}, // box is searched before webdav
         {"box_plovenquartzel", "plovenquartzel"},
         {"skydrive-webdav", "webdav"},
-        {"boxbox", "boxbox"},             // first occurrence
-        {"WebDAV", std::nullopt},          // case-sensitive
+        {"boxbox", "boxbox"},     // first occurrence
+        {"WebDAV", std::nullopt}, // case-sensitive
         {"bo", std::nullopt},
         {".", std::nullopt},
         {"..", std::nullopt},
@@ -44,8 +47,8 @@ TEST(CloudStatus, LabelsNeedTheExactIdAndStatusesTheCodeRange) {
     EXPECT_EQ(provider_label("box.1"), "");
     EXPECT_EQ(provider_label("webdav2"), "");
 
-    const char* texts[] = {"Initialing", "Sync", "Downup", "Seeding", "Downloading", "Stop",
-                           "Error"};
+    const char* texts[] = {"Initialing",  "Sync", "Downup", "Seeding",
+                           "Downloading", "Stop", "Error"};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(status_text(static_cast<unsigned char>('p' + i)), texts[i]);
     for (int code : {0, int{'o'}, int{'w'}, int{'P'}, 0xF0, 0xFF})
@@ -79,6 +82,55 @@ TEST(CloudStatus, MarksUpConfigPieces) {
         mark_up_config_piece(c.piece, out);
         EXPECT_EQ(out, c.expected);
     }
+}
+
+TEST(CloudStatus, ReadLogAcceptsDescriptorZero) {
+    // With standard input closed, the log itself opens as descriptor 0.
+    Temp_dir temp;
+    write_file(temp.path() + "/webdav", "qzero");
+    const int dir_fd = ::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir_fd, 0);
+    const int saved_stdin = ::dup(0);
+    ::close(0);
+    Log_record record;
+    const int result = read_log(dir_fd, "webdav", record);
+    const bool got_zero = ::fcntl(0, F_GETFD) == -1; // read_log closed it again
+    ::dup2(saved_stdin, 0);
+    ::close(saved_stdin);
+    ::close(dir_fd);
+    EXPECT_TRUE(got_zero);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(std::string(record.bytes, record.length), "qzero");
+}
+
+TEST(CloudStatus, ReadLogTakesOneRecordOfAtMost520Bytes) {
+    Temp_dir temp;
+    struct Case {
+        std::string contents;
+        std::string record;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"x", "p"}, // a one-byte file is the status 'p'
+        {"qa", "qa"},
+        {std::string(519, 'r'), std::string(519, 'r')},
+        {std::string(520, 's'), std::string(520, 's')},
+        {std::string(521, 't'), std::string(520, 't')},
+    };
+    const int dir_fd = ::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir_fd, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.contents.size());
+        write_file(temp.path() + "/box", c.contents);
+        Log_record record;
+        EXPECT_EQ(read_log(dir_fd, "box", record), 1);
+        EXPECT_EQ(std::string(record.bytes, record.length), c.record);
+        for (std::size_t i = record.length; i < log_record_size; ++i)
+            ASSERT_EQ(record.bytes[i], '\0') << i;
+    }
+    Log_record record;
+    EXPECT_EQ(read_log(dir_fd, "missing", record), -1);
+    ::close(dir_fd);
 }
 
 } // namespace

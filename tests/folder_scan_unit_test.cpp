@@ -11,14 +11,9 @@ TEST(FolderScan, UpperStrcmpIsACaseInsensitiveEqualityTest) {
         int expected;
     };
     const Case cases[] = {
-        {"", "", 0},
-        {"abc", "ABC", 0},
-        {"lost+found", "LOST+FOUND", 0},
-        {"abc", "abd", 3},
-        {"xbc", "abc", 1},
-        {"abcd", "abc", 1},
-        {"ab", "abcd", -2},
-        {"\xe9", "\xc9", 1}, // only ASCII letters fold
+        {"", "", 0},        {"abc", "ABC", 0},   {"lost+found", "LOST+FOUND", 0},
+        {"abc", "abd", 3},  {"xbc", "abc", 1},   {"abcd", "abc", 1},
+        {"ab", "abcd", -2}, {"\xe9", "\xc9", 1}, // only ASCII letters fold
         {"[", "{", 1},
     };
     for (const Case& c : cases) {

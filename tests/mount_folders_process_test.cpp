@@ -55,8 +55,9 @@ TEST(MountFoldersProcess, ListsVisibleFoldersInStreamOrder) {
     const std::string disk = temp.path() + "/disk";
     make_dir(disk);
     const std::set<std::string> listed = {
-        "Music", "photos 2024", "System Volume Information2", "RECYCLE", "lost+found2",
-        "link to folder", "a.b", "-dash",
+        "Music",   "photos 2024", "System Volume Information2",
+        "RECYCLE", "lost+found2", "link to folder",
+        "a.b",     "-dash",
     };
     for (const char* name : {"Music", "photos 2024", "System Volume Information2", "RECYCLE",
                              "lost+found2", "a.b", "-dash",
@@ -122,9 +123,18 @@ TEST(MountFoldersProcess, GivesNoBodyWithoutAFolderToList) {
 TEST(MountFoldersProcess, EscapesHostileNamesIntoWellFormedRows) {
     Temp_dir temp;
     const std::vector<std::string> names = {
-        "\"],[\"x",  "back\\slash",  "new\nline",        "<script>alert(1)<\\script>",
-        "<b>bold", "tab\there", "line\xe2\x80\xa8sep", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
-        "'single'",  "\x01\x1f\x7f", "&amp;",           "%41+",
+        "\"],[\"x",
+        "back\\slash",
+        "new\nline",
+        "<script>alert(1)<\\script>",
+        "<b>bold",
+        "tab\there",
+        "line\xe2\x80\xa8sep",
+        "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac",
+        "'single'",
+        "\x01\x1f\x7f",
+        "&amp;",
+        "%41+",
     };
     for (const std::string& name : names)
         make_dir(temp.path() + "/" + name);
@@ -141,9 +151,9 @@ TEST(MountFoldersProcess, DecodesThePathFromTheQuery) {
     Temp_dir temp;
     make_dir(temp.path() + "/my disk \xc3\xa9");
     make_dir(temp.path() + "/my disk \xc3\xa9/inside");
-    for (const std::string& query : {temp.path() + "/my+disk+%C3%A9",
-                                     temp.path() + "/my%20disk%20%c3%a9/",
-                                     "%2F" + temp.path().substr(1) + "%2Fmy disk \xc3\xa9"}) {
+    for (const std::string& query :
+         {temp.path() + "/my+disk+%C3%A9", temp.path() + "/my%20disk%20%c3%a9/",
+          "%2F" + temp.path().substr(1) + "%2Fmy disk \xc3\xa9"}) {
         SCOPED_TRACE(query);
         expect_listing(list(query), {"inside"});
     }
@@ -158,8 +168,7 @@ TEST(MountFoldersProcess, LeavesOutFoldersTheUserCannotOpen) {
     ASSERT_EQ(::chmod((temp.path() + "/no search").c_str(), 0444), 0);
     make_symlink("locked", temp.path() + "/link to locked");
     // Readable without search permission opens as a directory stream: listed.
-    expect_listing(list(temp.path(), true),
-                   in_stream_order(temp.path(), {"open", "no search"}));
+    expect_listing(list(temp.path(), true), in_stream_order(temp.path(), {"open", "no search"}));
 
     // A folder the user cannot read gives no body at all.
     ASSERT_EQ(::chmod(temp.path().c_str(), 0311), 0);

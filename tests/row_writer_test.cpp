@@ -45,7 +45,9 @@ TEST(RowWriter, EscapesValuesAsJsonStringContent) {
         {"/ & ' =", "/ & ' ="},
         // non-ASCII is kept, the two JavaScript line ends are escaped
         {"caf\xc3\xa9 \xe6\x97\xa5", "caf\xc3\xa9 \xe6\x97\xa5"},
-        {"a\xe2\x80\xa8" "b\xe2\x80\xa9", "a\\u2028b\\u2029"},
+        {"a\xe2\x80\xa8"
+         "b\xe2\x80\xa9",
+         "a\\u2028b\\u2029"},
         {"\xe2\x80\xa7\xe2\x80\xaa", "\xe2\x80\xa7\xe2\x80\xaa"},
         // an incomplete sequence at the end is plain bytes
         {"\xe2", "\xe2"},

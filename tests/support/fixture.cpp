@@ -12,14 +12,17 @@
 
 Temp_dir::Temp_dir() {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base ? base : "/tmp") + "/cgi-test-XXXXXX";
+    std::string pattern =
+        std::string(base != nullptr && *base ? base : "/tmp") + "/cgi-test-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr)
         ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
     ::chmod(pattern.c_str(), 0755);
     path_ = pattern;
 }
 
-Temp_dir::~Temp_dir() { remove_tree(path_); }
+Temp_dir::~Temp_dir() {
+    remove_tree(path_);
+}
 
 void make_dir(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) != 0)
@@ -81,4 +84,6 @@ std::vector<std::string> directory_order(const std::string& path) {
     return names;
 }
 
-bool running_as_root() { return ::geteuid() == 0; }
+bool running_as_root() {
+    return ::geteuid() == 0;
+}

@@ -78,16 +78,34 @@ class Reader {
             return false;
         const char c = text_[pos_++];
         switch (c) {
-        case '"': value += '"'; return true;
-        case '\\': value += '\\'; return true;
-        case '/': value += '/'; return true;
-        case 'b': value += '\b'; return true;
-        case 'f': value += '\f'; return true;
-        case 'n': value += '\n'; return true;
-        case 'r': value += '\r'; return true;
-        case 't': value += '\t'; return true;
-        case 'u': break;
-        default: return false;
+        case '"':
+            value += '"';
+            return true;
+        case '\\':
+            value += '\\';
+            return true;
+        case '/':
+            value += '/';
+            return true;
+        case 'b':
+            value += '\b';
+            return true;
+        case 'f':
+            value += '\f';
+            return true;
+        case 'n':
+            value += '\n';
+            return true;
+        case 'r':
+            value += '\r';
+            return true;
+        case 't':
+            value += '\t';
+            return true;
+        case 'u':
+            break;
+        default:
+            return false;
         }
         std::uint32_t unit = 0;
         if (!hex4(unit))
@@ -195,4 +213,6 @@ class Reader {
 
 } // namespace
 
-std::optional<Rows> parse_json_rows(std::string_view text) { return Reader(text).rows(); }
+std::optional<Rows> parse_json_rows(std::string_view text) {
+    return Reader(text).rows();
+}
