@@ -1,24 +1,38 @@
 #!/usr/bin/env bash
-# Builds the programs (once) and prints their responses for the sample disk.
+# Builds the programs (once), makes a sample disk, and serves the demo page
+# with busybox httpd on 127.0.0.1 (PORT, default 8080). Ctrl-C stops it.
+# With --print it prints the programs' responses for the sample and exits.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+source scripts/lib.sh
 
-scripts/install-deps.sh
+scripts/install-deps.sh busybox
 build="$root/build/demo"
 sample="$build/sample"
+docroot="$build/www"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
       -DCLOUD_CONF_PATH="$sample/Cloud.conf" >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 scripts/make-sample.sh "$sample"
+scripts/make-docroot.sh "$docroot" "$build/cloud_status/cloud_status" \
+                        "$build/mount_folders/mount_folders"
 
-show() {
-  local program=$1 query=$2
-  printf '\n$ QUERY_STRING=%q %s\n' "$query" "$program"
-  QUERY_STRING="$query" "$build/$program/$program"
-  echo
-}
-show cloud_status "action_mode=CLOUD_GETSTATUS&BaseDir=$sample/disk"
-show cloud_status "action_mode=CLOUD_GETCONFIG"
-show mount_folders "action_mode=$sample/disk"
-show mount_folders "action_mode=$sample/disk/Music"
+if [ "${1:-}" = --print ]; then
+  show() {
+    printf '\n$ QUERY_STRING=%q %s\n' "$2" "$1"
+    QUERY_STRING="$2" "$docroot/cgi-bin/$1"
+    echo
+  }
+  show cloud_status "action_mode=CLOUD_GETSTATUS&BaseDir=$sample/disk"
+  show cloud_status "action_mode=CLOUD_GETCONFIG"
+  show mount_folders "action_mode=$sample/disk"
+  show mount_folders "action_mode=$sample/disk/Music"
+  exit 0
+fi
+
+port=${PORT:-8080}
+disk=$(urlencode "$sample/disk")
+echo "Serving the demo at http://127.0.0.1:$port/?root=$disk"
+echo "(the sample disk is $sample/disk; Ctrl-C stops)"
+exec busybox httpd -f -p "127.0.0.1:$port" -h "$docroot"
