@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -191,6 +192,23 @@ TEST(MountFoldersProcess, ListsFoldersBeyondPathMax) {
     make_dir(top + "/" + long_name);
     make_symlink(".", top + "/self");
     expect_listing(list(top), in_stream_order(top, {long_name, "self"}));
+}
+
+TEST(MountFoldersProcess, ListsAFolderOnTheBuildDisk) {
+    // The build tree is on a real disk, unlike a tmpfs /tmp: a 32-bit build
+    // without 64-bit file offsets gets no entries from readdir there.
+    const std::string scratch = BUILD_DISK_SCRATCH;
+    const std::string folder = scratch + "/listing-" + std::to_string(::getpid());
+    ::mkdir(scratch.c_str(), 0755);
+    remove_tree(folder);
+    make_dir(folder);
+    for (const char* name : {"one", "two", "three"})
+        make_dir(folder + "/" + name);
+    const std::vector<std::string> expected = in_stream_order(folder, {"one", "two", "three"});
+    ASSERT_EQ(expected.size(), 3u);
+    const Run_result result = list(folder);
+    remove_tree(folder);
+    expect_listing(result, expected);
 }
 
 } // namespace

@@ -34,15 +34,23 @@ namespace {
     std::string query_env = "QUERY_STRING=" + options.query.value_or("");
     char* env[] = {query_env.data(), nullptr};
     char* no_env[] = {nullptr};
-    // Cross builds run the program through an emulator named by the build.
-    std::string launcher = PROGRAM_LAUNCHER;
-    std::string program_copy = program;
+    // Cross builds run the program through an emulator command named by the
+    // build, its words separated by spaces.
+    std::vector<std::string> words;
+    const std::string launcher = PROGRAM_LAUNCHER;
+    for (std::size_t start = 0; start < launcher.size();) {
+        std::size_t end = launcher.find(' ', start);
+        if (end == std::string::npos)
+            end = launcher.size();
+        words.push_back(launcher.substr(start, end - start));
+        start = end + 1;
+    }
+    words.push_back(program);
     std::vector<char*> argv;
-    if (!launcher.empty())
-        argv.push_back(launcher.data());
-    argv.push_back(program_copy.data());
+    for (std::string& word : words)
+        argv.push_back(word.data());
     argv.push_back(nullptr);
-    ::execve(argv[0], argv.data(), options.query ? env : no_env);
+    ::execvpe(argv[0], argv.data(), options.query ? env : no_env);
     ::_exit(127);
 }
 
