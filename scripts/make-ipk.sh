@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Packages a build as an .ipk for an opkg-managed /opt add-on area.
+# Usage: scripts/make-ipk.sh BUILD_DIR OUT_DIR
+# The package is reproducible: the same tree gives the same bytes (sorted
+# names, numeric owners, file times fixed to SOURCE_DATE_EPOCH, which defaults
+# to the time of the last commit, gzip without names or times).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: make-ipk.sh BUILD_DIR OUT_DIR}" && pwd)
+out=${2:?usage: make-ipk.sh BUILD_DIR OUT_DIR}
+# shellcheck source=/dev/null
+source "$build/package.conf"
+
+package=cloud-folder-cgi
+version="$PACKAGE_VERSION-1"
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+umask 022
+
+DESTDIR="$work/data" cmake --install "$build" --prefix /opt >/dev/null
+find "$work/data" -type d -exec chmod 755 {} +
+chmod 755 "$work/data/opt/$CGI_INSTALL_DIR"/*
+
+# A gzip'd tar whose bytes depend only on the files' contents and modes.
+pack() { # dir members... > archive
+  local dir=$1
+  shift
+  tar -C "$dir" --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$epoch" \
+      --format=gnu -cf - "$@" | gzip -9n
+}
+
+installed_kib=$(du -sk --apparent-size "$work/data/opt" | cut -f1)
+mkdir "$work/control"
+cat > "$work/control/control" <<CONTROL
+Package: $package
+Version: $version
+Architecture: $IPK_ARCH
+Maintainer: Device web interface team <web@device.invalid>
+Section: web
+Priority: optional
+Installed-Size: $installed_kib
+Description: CGI programs for the device's web page
+ cloud_status reports the cloud sync status logs and configuration;
+ mount_folders lists the visible folders of a mounted disk. Both are
+ installed in /opt/$CGI_INSTALL_DIR.
+CONTROL
+
+pack "$work/control" ./control > "$work/control.tar.gz"
+pack "$work/data" ./opt > "$work/data.tar.gz"
+echo "2.0" > "$work/debian-binary"
+mkdir -p "$out"
+ipk="$out/${package}_${version}_${IPK_ARCH}.ipk"
+pack "$work" ./debian-binary ./control.tar.gz ./data.tar.gz > "$ipk"
+echo "$ipk"

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Builds the .ipk of a build twice, checks that the bytes are the same, and
+# unpacks it with tar to check its layout, control fields and programs.
+# Usage: ipk_test.sh BUILD_DIR
+set -uo pipefail
+build=${1:?}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=/dev/null
+source "$build/package.conf"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0 checks=0
+check() { # description, then a command that must succeed
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
+}
+
+first=$("$root/scripts/make-ipk.sh" "$build" "$work/first") || exit 1
+second=$("$root/scripts/make-ipk.sh" "$build" "$work/second") || exit 1
+check "same bytes from the same tree" cmp -s "$first" "$second"
+check "file name" [ "$(basename "$first")" = "cloud-folder-cgi_${PACKAGE_VERSION}-1_${IPK_ARCH}.ipk" ]
+
+mkdir "$work/outer" "$work/control" "$work/data"
+tar -xzf "$first" -C "$work/outer"
+check "outer members in order" [ "$(tar -tzf "$first" | tr '\n' ' ')" = \
+  "./debian-binary ./control.tar.gz ./data.tar.gz " ]
+check "debian-binary" [ "$(cat "$work/outer/debian-binary")" = "2.0" ]
+tar -xzf "$work/outer/control.tar.gz" -C "$work/control"
+tar -xzf "$work/outer/data.tar.gz" -C "$work/data"
+check "owners are numeric root" [ -z "$(tar -tvzf "$work/outer/data.tar.gz" | grep -v ' 0/0 ')" ]
+
+control="$work/control/control"
+field() { sed -n "s/^$1: //p" "$control"; }
+for name in Package Version Architecture Maintainer Description Installed-Size Section; do
+  check "control field $name" [ -n "$(field "$name")" ]
+done
+check "Architecture" [ "$(field Architecture)" = "$IPK_ARCH" ]
+check "Installed-Size is KiB of the data" \
+  [ "$(field Installed-Size)" = "$(du -sk --apparent-size "$work/data/opt" | cut -f1)" ]
+
+cgi="$work/data/opt/$CGI_INSTALL_DIR"
+check "only the two programs" [ "$(cd "$work/data" && find . -type f | sort | tr '\n' ' ')" = \
+  "./opt/$CGI_INSTALL_DIR/cloud_status ./opt/$CGI_INSTALL_DIR/mount_folders " ]
+# The ELF header: class/data at byte 5, e_machine at 18 in the file's byte order.
+elf_machine() {
+  local bytes
+  bytes=($(od -An -tu1 -j18 -N2 "$1"))
+  if [ "$ELF_DATA" = 2 ]; then echo $((bytes[0] * 256 + bytes[1])); else echo $((bytes[1] * 256 + bytes[0])); fi
+}
+for program in cloud_status mount_folders; do
+  check "$program is executable" [ -x "$cgi/$program" ]
+  check "$program is ELF" [ "$(head -c4 "$cgi/$program" | od -An -c | tr -d ' ')" = "177ELF" ]
+  check "$program byte order" [ "$(od -An -tu1 -j5 -N1 "$cgi/$program" | tr -d ' ')" = "$ELF_DATA" ]
+  check "$program machine" [ "$(elf_machine "$cgi/$program")" = "$ELF_MACHINE" ]
+  check "$program has no symbol table" [ -z "$(od -An -c "$cgi/$program" | tr -d ' \n' | grep -o 'symtab')" ]
+done
+check "the configuration path" grep -q -a '/opt/etc/Cloud.conf' "$cgi/cloud_status"
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
