@@ -27,6 +27,10 @@ void set_cgi(const char* name, const char* value);
 // freed at its end are set to NUL. Nothing outside the field is touched.
 void decode_cgi_field(char* field);
 
+// A reader that goes away must not kill the process: writes then fail
+// quietly and the program still ends with status 0.
+void ignore_broken_pipe();
+
 // Writes the fixed header block every response starts with.
 void write_header_block(std::FILE* out);
 

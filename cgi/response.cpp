@@ -1,9 +1,12 @@
 #include "cgi.h"
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 
 int first_log = 0;
+
+void ignore_broken_pipe() { std::signal(SIGPIPE, SIG_IGN); }
 
 void write_header_block(std::FILE* out) {
     std::fputs("Content-Type:text/html\r\n", out);

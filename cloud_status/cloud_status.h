@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -54,7 +55,15 @@ void print_log(const Log_record& record, const char* id);
 // held back. Fields are the non-empty runs between commas.
 void mark_up_config_piece(std::string_view piece, std::string& out);
 
+// Writes the lines of in as marked-up lines to out, read in pieces of at most
+// one 256-byte fgets buffer.
+void write_marked_up_config(std::FILE* in, std::FILE* out);
+
 // Writes the configuration file at path as marked-up lines. A missing file
 // writes nothing; one that cannot be opened writes "read Cloud error" to
 // standard error.
 void print_cloud_config(const char* path);
+
+// Answers one request: the header block, then the action named by the query
+// string (null when QUERY_STRING is unset) on standard output.
+void answer_cloud_status_request(char* query, const char* conf_path);

@@ -43,6 +43,17 @@ void mark_up_config_piece(std::string_view piece, std::string& out) {
     }
 }
 
+void write_marked_up_config(std::FILE* in, std::FILE* out) {
+    char line[config_line_buffer_size];
+    std::string marked_up;
+    while (std::fgets(line, sizeof line, in) != nullptr) {
+        marked_up.clear();
+        // A NUL byte read from the file ends the piece, as for any C string.
+        mark_up_config_piece(std::string_view(line, std::strlen(line)), marked_up);
+        std::fwrite(marked_up.data(), 1, marked_up.size(), out);
+    }
+}
+
 void print_cloud_config(const char* path) {
     if (::access(path, F_OK) != 0)
         return;
@@ -55,13 +66,6 @@ void print_cloud_config(const char* path) {
         return;
     }
     fd.release(); // fclose closes it now
-
-    char line[config_line_buffer_size];
-    std::string marked_up;
-    while (std::fgets(line, sizeof line, file) != nullptr) {
-        marked_up.clear();
-        mark_up_config_piece(std::string_view(line, std::strlen(line)), marked_up);
-        std::fwrite(marked_up.data(), 1, marked_up.size(), stdout);
-    }
+    write_marked_up_config(file, stdout);
     std::fclose(file);
 }

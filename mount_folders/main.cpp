@@ -7,17 +7,8 @@
 #include <cstdlib>
 
 int main() {
-    write_header_block(stdout);
-    init_cgi(std::getenv("QUERY_STRING"));
-
-    const char* path = get_cgi("action_mode");
-    std::vector<std::string> names;
-    if (get_all_folder_in_mount_path(path != nullptr ? path : "", names) >= 0) {
-        begin_row_list();
-        for (const std::string& name : names)
-            write_row(stdout, {name}, Row_end::none);
-    }
-
+    ignore_broken_pipe();
+    answer_mount_folders_request(std::getenv("QUERY_STRING"));
     std::fflush(stdout);
     return 0;
 }

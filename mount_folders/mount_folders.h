@@ -21,3 +21,7 @@ int test_if_dir(int dir_fd, const char* name);
 // 0 when a and b are equal ignoring ASCII case; otherwise the difference of
 // their lengths, or the 1-based position of the first differing byte.
 int upper_strcmp(const char* a, const char* b);
+
+// Answers one request: the header block, then the folder rows of the directory
+// in action_mode on standard output (no body when it cannot be listed).
+void answer_mount_folders_request(char* query);

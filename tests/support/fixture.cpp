@@ -5,10 +5,10 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 Temp_dir::Temp_dir() {
     const char* base = std::getenv("TMPDIR");
@@ -51,22 +51,80 @@ void make_fifo(const std::string& path) {
 }
 
 namespace {
-int remove_entry(const char* path, const struct stat*, int type, FTW*) {
-    if (type == FTW_DP)
-        ::chmod(path, 0700);
-    return ::remove(path) == 0 ? 0 : 0;
+
+// Empties the open folder dir_fd, depth first, relative to each open folder,
+// so trees deeper than PATH_MAX and folders a test locked go too.
+void remove_contents(int dir_fd) {
+    DIR* dir = ::fdopendir(::dup(dir_fd));
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        struct stat info {};
+        if (::fstatat(dir_fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(info.st_mode)) {
+            ::fchmodat(dir_fd, name.c_str(), 0700, 0);
+            const int sub = ::openat(dir_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+            if (sub >= 0) {
+                remove_contents(sub);
+                ::close(sub);
+            }
+            ::unlinkat(dir_fd, name.c_str(), AT_REMOVEDIR);
+        } else {
+            ::unlinkat(dir_fd, name.c_str(), 0);
+        }
+    }
 }
-int open_up(const char* path, const struct stat*, int type, FTW*) {
-    if (type == FTW_D || type == FTW_DNR)
-        ::chmod(path, 0755);
-    return 0;
-}
+
 } // namespace
 
 void remove_tree(const std::string& path) {
-    // Folders a test made unreadable are opened up first.
-    ::nftw(path.c_str(), open_up, 16, FTW_PHYS);
-    ::nftw(path.c_str(), remove_entry, 16, FTW_DEPTH | FTW_PHYS);
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return;
+    if (!S_ISDIR(info.st_mode)) {
+        ::unlink(path.c_str());
+        return;
+    }
+    ::chmod(path.c_str(), 0700);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd >= 0) {
+        remove_contents(fd);
+        ::close(fd);
+    }
+    ::rmdir(path.c_str());
+}
+
+std::string make_deep_path(const std::string& base, const std::string& segment,
+                           std::size_t min_length) {
+    std::string path = base;
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    while (fd >= 0 && path.size() < min_length) {
+        if (::mkdirat(fd, segment.c_str(), 0755) != 0)
+            ADD_FAILURE() << "mkdirat: " << std::strerror(errno);
+        const int next = ::openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        path += "/" + segment;
+    }
+    if (fd < 0)
+        ADD_FAILURE() << "cannot open " << path.size() << "-byte deep path";
+    return path;
+}
+
+int open_dir(const std::string& base, const std::string& segment, std::size_t depth) {
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY);
+    for (std::size_t i = 0; i < depth && fd >= 0; ++i) {
+        const int next = ::openat(fd, segment.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
 }
 
 std::vector<std::string> directory_order(const std::string& path) {

@@ -23,6 +23,16 @@ void make_symlink(const std::string& target, const std::string& path);
 void make_fifo(const std::string& path);
 void remove_tree(const std::string& path);
 
+// Makes base/segment/segment/... until the path is at least min_length bytes
+// long (past PATH_MAX if need be, working relative to each open folder) and
+// returns it.
+std::string make_deep_path(const std::string& base, const std::string& segment,
+                           std::size_t min_length);
+
+// Opens base/segment/... depth levels down, relative to each open folder;
+// -1 on failure. The caller closes it.
+int open_dir(const std::string& base, const std::string& segment, std::size_t depth);
+
 // The entry names of a folder in the order its directory stream yields them,
 // without "." and "..": the order a program reading it will see.
 std::vector<std::string> directory_order(const std::string& path);

@@ -6,7 +6,7 @@ namespace {
 
 class Reader {
   public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    Reader(std::string_view text, Utf8 utf8) : text_(text), utf8_(utf8) {}
 
     std::optional<Rows> rows() {
         Rows result;
@@ -148,7 +148,7 @@ class Reader {
         int extra = 0;
         std::uint32_t code = 0;
         std::uint32_t minimum = 0;
-        if (lead < 0x80) {
+        if (lead < 0x80 || utf8_ == Utf8::lenient) {
             value += text_[pos_++];
             return true;
         } else if (lead >= 0xC2 && lead <= 0xDF) {
@@ -208,11 +208,12 @@ class Reader {
     }
 
     std::string_view text_;
+    Utf8 utf8_;
     std::size_t pos_ = 0;
 };
 
 } // namespace
 
-std::optional<Rows> parse_json_rows(std::string_view text) {
-    return Reader(text).rows();
+std::optional<Rows> parse_json_rows(std::string_view text, Utf8 utf8) {
+    return Reader(text, utf8).rows();
 }

@@ -9,7 +9,10 @@
 
 using Rows = std::vector<std::vector<std::string>>;
 
+enum class Utf8 { strict, lenient };
+
 // Parses text as a JSON array of arrays of strings (RFC 8259: UTF-8 text,
 // no raw control bytes in strings, escapes decoded to UTF-8). Null when the
-// text is not exactly that.
-std::optional<Rows> parse_json_rows(std::string_view text);
+// text is not exactly that. Lenient takes any byte from 0x80 up as it stands,
+// for names that are not UTF-8 (the page's browser would show U+FFFD).
+std::optional<Rows> parse_json_rows(std::string_view text, Utf8 utf8 = Utf8::strict);

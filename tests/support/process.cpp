@@ -20,8 +20,21 @@ const std::string header_block =
 
 namespace {
 
+void split_words(const std::string& text, std::vector<std::string>& words) {
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end > start)
+            words.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 [[noreturn]] void exec_child(const std::string& program, const Run_options& options, int out_fd,
                              int err_fd) {
+    if (options.out == Output_target::dev_full)
+        out_fd = ::open("/dev/full", O_WRONLY);
     ::dup2(out_fd, 1);
     ::dup2(err_fd, 2);
     if (options.close_stdin)
@@ -35,16 +48,11 @@ namespace {
     char* env[] = {query_env.data(), nullptr};
     char* no_env[] = {nullptr};
     // Cross builds run the program through an emulator command named by the
-    // build, its words separated by spaces.
+    // build; a wrapper from the environment goes first.
     std::vector<std::string> words;
-    const std::string launcher = PROGRAM_LAUNCHER;
-    for (std::size_t start = 0; start < launcher.size();) {
-        std::size_t end = launcher.find(' ', start);
-        if (end == std::string::npos)
-            end = launcher.size();
-        words.push_back(launcher.substr(start, end - start));
-        start = end + 1;
-    }
+    if (const char* wrapper = std::getenv("PROGRAM_WRAPPER"))
+        split_words(wrapper, words);
+    split_words(PROGRAM_LAUNCHER, words);
     words.push_back(program);
     std::vector<char*> argv;
     for (std::string& word : words)
@@ -68,6 +76,11 @@ Run_result run_program(const std::string& program, const Run_options& options) {
     int err_pipe[2];
     if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
         return result;
+    if (options.out == Output_target::closed_pipe) {
+        // Nobody will read: the program writes into a pipe without a reader.
+        ::close(out_pipe[0]);
+        out_pipe[0] = -1;
+    }
 
     const pid_t pid = ::fork();
     if (pid == 0)
@@ -77,7 +90,7 @@ Run_result run_program(const std::string& program, const Run_options& options) {
 
     pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
-    int open_count = 2;
+    int open_count = out_pipe[0] >= 0 ? 2 : 1;
     const double deadline = now_seconds() + options.timeout_seconds;
     while (open_count > 0) {
         const double left = deadline - now_seconds();

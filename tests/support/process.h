@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+enum class Output_target { pipe, dev_full, closed_pipe };
+
 struct Run_options {
     std::optional<std::string> query; // QUERY_STRING; unset when empty optional
     bool unprivileged = false;        // drop to uid/gid 65534 when running as root
     bool close_stdin = false;         // start with descriptor 0 closed
-    int timeout_seconds = 20;         // then the program is killed and counted as hung
+    Output_target out = Output_target::pipe; // where standard output goes
+    int timeout_seconds = 60;         // then the program is killed and counted as hung
 };
 
 struct Run_result {
@@ -20,6 +23,9 @@ struct Run_result {
     bool timed_out = false;
 };
 
+// Starts program with only QUERY_STRING in its environment. The command in
+// the environment variable PROGRAM_WRAPPER (words separated by spaces), e.g.
+// a valgrind command line, is put in front of it.
 Run_result run_program(const std::string& program, const Run_options& options);
 
 // The header block every response begins with.

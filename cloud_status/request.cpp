@@ -1,0 +1,20 @@
+#include "cgi.h"
+#include "cloud_status.h"
+
+#include <cstring>
+
+void answer_cloud_status_request(char* query, const char* conf_path) {
+    write_header_block(stdout);
+    init_cgi(query);
+
+    const char* action = get_cgi("action_mode");
+    if (action == nullptr)
+        action = "";
+    const char* base = get_cgi("BaseDir");
+    set_base_dir(base != nullptr ? base : "");
+
+    if (std::strcmp(action, "CLOUD_GETCONFIG") == 0)
+        print_cloud_config(conf_path);
+    else if (std::strcmp(action, "CLOUD_GETSTATUS") == 0)
+        ko_print_status();
+}

@@ -1,0 +1,15 @@
+#include "cgi.h"
+#include "mount_folders.h"
+
+void answer_mount_folders_request(char* query) {
+    write_header_block(stdout);
+    init_cgi(query);
+
+    const char* path = get_cgi("action_mode");
+    std::vector<std::string> names;
+    if (get_all_folder_in_mount_path(path != nullptr ? path : "", names) < 0)
+        return;
+    begin_row_list();
+    for (const std::string& name : names)
+        write_row(stdout, {name}, Row_end::none);
+}

@@ -1,0 +1,251 @@
+// Both programs against hostile file systems: odd file kinds, huge folders,
+// every byte a name may hold, paths past PATH_MAX, and a standard output
+// nobody reads.
+#include "support/fixture.h"
+#include "support/json_rows.h"
+#include "support/process.h"
+
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+const std::string cloud_status = CLOUD_STATUS_PROGRAM;
+const std::string mount_folders = MOUNT_FOLDERS_PROGRAM;
+
+Run_result run(const std::string& program, const std::string& query,
+               Output_target out = Output_target::pipe) {
+    Run_options options;
+    options.query = query;
+    options.out = out;
+    return run_program(program, options);
+}
+
+Run_result status_of(const std::string& base) {
+    return run(cloud_status, "action_mode=CLOUD_GETSTATUS&BaseDir=" + base);
+}
+
+Run_result listing_of(const std::string& folder) {
+    return run(mount_folders, "action_mode=" + folder);
+}
+
+void expect_plain_exit(const Run_result& result) {
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.err, "");
+}
+
+// The rows of a response, which must be a header block and a row list.
+Rows rows_of(const Run_result& result) {
+    expect_plain_exit(result);
+    if (result.out.compare(0, header_block.size(), header_block) != 0) {
+        ADD_FAILURE() << "no header block";
+        return {};
+    }
+    const auto rows =
+        parse_json_rows("[" + result.out.substr(header_block.size()) + "]", Utf8::lenient);
+    if (!rows) {
+        ADD_FAILURE() << "the body is not a row list";
+        return {};
+    }
+    return *rows;
+}
+
+// The rows a log directory must give: row_of names the row of each entry
+// (none for an empty row), in stream order, at most 100.
+Rows expected_status_rows(const std::string& log_dir,
+                          const std::map<std::string, std::vector<std::string>>& row_of) {
+    Rows rows;
+    for (const std::string& name : directory_order(log_dir)) {
+        auto found = row_of.find(name);
+        if (found != row_of.end() && rows.size() < 100)
+            rows.push_back(found->second);
+    }
+    return rows;
+}
+
+Rows folder_rows(const std::vector<std::string>& names) {
+    Rows rows;
+    for (const std::string& name : names)
+        rows.push_back({name});
+    return rows;
+}
+
+std::string make_log_dir(const std::string& base) {
+    make_dir(base + "/Cloud");
+    make_dir(base + "/Cloud/.logs");
+    return base + "/Cloud/.logs";
+}
+
+TEST(HostileFileSystem, DeviceNodesAndLoopsNamedLikeProvidersNeverHang) {
+    Temp_dir temp;
+    const std::string logs = make_log_dir(temp.path());
+    std::map<std::string, std::vector<std::string>> row_of;
+    make_fifo(logs + "/skydrive");
+    row_of["skydrive"] = {"SkyDrive", "", "", ""};
+    if (running_as_root()) {
+        // Copies of /dev/null, /dev/zero and /dev/full.
+        ASSERT_EQ(::mknod((logs + "/webdav").c_str(), S_IFCHR | 0644, ::makedev(1, 3)), 0);
+        ASSERT_EQ(::mknod((logs + "/box").c_str(), S_IFCHR | 0644, ::makedev(1, 5)), 0);
+        ASSERT_EQ(::mknod((logs + "/plovenquartzel").c_str(), S_IFCHR | 0644, ::makedev(1, 7)), 0);
+        row_of["webdav"] = {"WebDAV", "", "", ""};
+        row_of["box"] = {"Box.net", "", "", ""};
+        row_of["plovenquartzel"] = {"PlovenQuartzel", "", "", ""};
+    }
+    // Loops: a link to itself, and two links to each other.
+    make_symlink("box.loop", logs + "/box.loop");
+    make_symlink("webdav-b", logs + "/webdav-a");
+    make_symlink("webdav-a", logs + "/webdav-b");
+    EXPECT_EQ(rows_of(status_of(temp.path())), expected_status_rows(logs, row_of));
+
+    Temp_dir disk;
+    make_fifo(disk.path() + "/fifo");
+    make_symlink("self", disk.path() + "/self");
+    make_symlink("b", disk.path() + "/a");
+    make_symlink("a", disk.path() + "/b");
+    make_dir(disk.path() + "/real");
+    EXPECT_EQ(rows_of(listing_of(disk.path())), folder_rows({"real"}));
+}
+
+TEST(HostileFileSystem, LogDirectoryWithTenThousandEntries) {
+    Temp_dir temp;
+    const std::string logs = make_log_dir(temp.path());
+    std::map<std::string, std::vector<std::string>> row_of;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string name = (i % 2 == 0 ? "box" : "unrelated") + std::to_string(i);
+        write_file(logs + "/" + name, "q" + std::to_string(i));
+        if (i % 2 == 0)
+            row_of[name] = {"", "", "Sync", std::to_string(i)};
+    }
+    EXPECT_EQ(rows_of(status_of(temp.path())), expected_status_rows(logs, row_of));
+}
+
+TEST(HostileFileSystem, RecordsOfAnySize) {
+    struct Case {
+        std::size_t size;
+        std::string status;
+        std::size_t message_size;
+    };
+    const Case cases[] = {
+        {0, "", 0}, {1, "Initialing", 0}, {519, "Sync", 518}, {520, "Sync", 519},
+        {521, "Sync", 519}, {100000, "Sync", 519},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        Temp_dir temp;
+        const std::string logs = make_log_dir(temp.path());
+        std::string record(c.size, 'm');
+        if (!record.empty())
+            record[0] = 'q';
+        write_file(logs + "/webdav", record);
+        EXPECT_EQ(rows_of(status_of(temp.path())),
+                  (Rows{{"WebDAV", "", c.status, std::string(c.message_size, 'm')}}));
+    }
+}
+
+TEST(HostileFileSystem, EveryByteInNamesAndMessages) {
+    std::string every_byte; // 0x01 to 0xFF
+    for (int c = 1; c < 256; ++c)
+        every_byte += static_cast<char>(c);
+    std::string name_bytes; // all a file name may hold: no '/'
+    for (char c : every_byte) {
+        if (c != '/')
+            name_bytes += c;
+    }
+
+    Temp_dir temp;
+    const std::string logs = make_log_dir(temp.path());
+    write_file(logs + "/webdav", "q" + every_byte);
+    const std::string odd_log = "box" + name_bytes.substr(0, 200);
+    write_file(logs + "/" + odd_log, "v");
+    EXPECT_EQ(rows_of(status_of(temp.path())),
+              expected_status_rows(logs, {{"webdav", {"WebDAV", "", "Sync", every_byte}},
+                                          {odd_log, {"", "", "Initialing", ""}}}));
+
+    // One folder per byte, one holding them all, and names of 255 bytes.
+    Temp_dir disk;
+    std::vector<std::string> names = {name_bytes};
+    for (char c : name_bytes)
+        names.push_back(std::string("a") + c + "z");
+    names.push_back(std::string(255, 'x'));
+    std::string long_utf8;
+    while (long_utf8.size() < 255)
+        long_utf8 += "\xe6\x97\xa5"; // 85 three-byte letters
+    names.push_back(long_utf8);
+    for (const std::string& name : names)
+        make_dir(disk.path() + "/" + name);
+    std::vector<std::string> in_order;
+    for (const std::string& name : directory_order(disk.path()))
+        in_order.push_back(name);
+    EXPECT_EQ(rows_of(listing_of(disk.path())), folder_rows(in_order));
+}
+
+TEST(HostileFileSystem, HundredThousandFolders) {
+    Temp_dir disk;
+    for (int i = 0; i < 100000; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "d%06d", i);
+        make_dir(disk.path() + "/" + name);
+    }
+    write_file(disk.path() + "/file", "");
+    const Rows rows = rows_of(listing_of(disk.path()));
+    EXPECT_EQ(rows.size(), 100000u);
+    std::vector<std::string> expected;
+    for (const std::string& name : directory_order(disk.path())) {
+        if (name != "file")
+            expected.push_back(name);
+    }
+    EXPECT_EQ(rows, folder_rows(expected));
+}
+
+TEST(HostileFileSystem, PathsLongerThanPathMax) {
+    Temp_dir temp;
+    // A folder path just short of PATH_MAX; what lies below it is past it.
+    const std::string segment(100, 's');
+    const std::string deep = make_deep_path(temp.path(), segment, PATH_MAX - 240);
+    ASSERT_LT(deep.size(), static_cast<std::size_t>(PATH_MAX) - 80);
+    const std::size_t depth = (deep.size() - temp.path().size()) / (segment.size() + 1);
+    const int fd = open_dir(temp.path(), segment, depth);
+    ASSERT_GE(fd, 0);
+    const std::string long_folder(255, 'f');
+    ASSERT_EQ(::mkdirat(fd, long_folder.c_str(), 0755), 0);
+    ASSERT_EQ(::mkdirat(fd, "Cloud", 0755), 0);
+    ASSERT_EQ(::mkdirat(fd, "Cloud/.logs", 0755), 0);
+    const std::string long_log = "webdav" + std::string(249, 'w');
+    const int log = ::openat(fd, ("Cloud/.logs/" + long_log).c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(log, 0);
+    ASSERT_EQ(::write(log, "qfar", 4), 4);
+    ::close(log);
+    ::close(fd);
+    ASSERT_GT(deep.size() + 1 + long_folder.size(), static_cast<std::size_t>(PATH_MAX));
+    ASSERT_GT(deep.size() + 13 + long_log.size(), static_cast<std::size_t>(PATH_MAX));
+
+    // Both entries of the deep folder are folders: the long one and Cloud.
+    EXPECT_EQ(rows_of(listing_of(deep)), folder_rows(directory_order(deep)));
+    EXPECT_EQ(rows_of(status_of(deep)), (Rows{{"", "", "Sync", "far"}}));
+}
+
+TEST(HostileFileSystem, OutputNobodyReadsNeverKillsOrHangs) {
+    Temp_dir temp;
+    const std::string logs = make_log_dir(temp.path());
+    for (int i = 0; i < 50; ++i)
+        write_file(logs + "/box" + std::to_string(i), "q" + std::string(500, 'x'));
+    for (int i = 0; i < 3000; ++i)
+        make_dir(temp.path() + "/folder" + std::to_string(i));
+    for (Output_target out : {Output_target::dev_full, Output_target::closed_pipe}) {
+        SCOPED_TRACE(out == Output_target::dev_full ? "/dev/full" : "closed pipe");
+        expect_plain_exit(run(cloud_status,
+                              "action_mode=CLOUD_GETSTATUS&BaseDir=" + temp.path(), out));
+        expect_plain_exit(run(mount_folders, "action_mode=" + temp.path(), out));
+        expect_plain_exit(run(mount_folders, "", out));
+    }
+}
+
+} // namespace
