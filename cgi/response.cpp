@@ -6,7 +6,9 @@
 
 int first_log = 0;
 
-void ignore_broken_pipe() { std::signal(SIGPIPE, SIG_IGN); }
+void ignore_broken_pipe() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 void write_header_block(std::FILE* out) {
     std::fputs("Content-Type:text/html\r\n", out);

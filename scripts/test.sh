@@ -1,21 +1,42 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite: natively with g++ and with
-# clang, and cross-built for mipsel and armhf under qemu. The suite holds the
-# unit and process-level tests, the CGI host tests, the browser test and the
-# package test. PRESETS="default mips" picks other presets.
+# Builds everything and runs the whole test suite:
+#  - natively with g++ and clang, under AddressSanitizer and UndefinedBehavior-
+#    Sanitizer, and cross-built for mipsel and armhf under qemu: unit, process-
+#    level, hostile file system, CGI host, browser and package tests;
+#  - the process-level tests once more under valgrind for the static build;
+#  - each libFuzzer harness for FUZZ_SECONDS (default 60; 0 skips them);
+#  - the load test through lighttpd (LOAD_TEST=0 skips it).
+# PRESETS="default mips" picks other presets.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
 
 node_packages=()
 command -v node >/dev/null || node_packages=(nodejs npm)
-scripts/install-deps.sh busybox lighttpd curl chromium fonts-wqy-microhei "${node_packages[@]}" \
-  qemu-user g++-mipsel-linux-gnu g++-arm-linux-gnueabihf
+scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei valgrind \
+  libclang-rt-14-dev qemu-user g++-mipsel-linux-gnu g++-arm-linux-gnueabihf "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 
 jobs=$(nproc)
-for preset in ${PRESETS:-default clang mipsel armhf}; do
+for preset in ${PRESETS:-default clang sanitize mipsel armhf}; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"
   ctest --preset "$preset" -j"$jobs"
 done
+
+echo "== valgrind (static release build)"
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$jobs" >/dev/null
+PROGRAM_WRAPPER="valgrind -q --error-exitcode=99 --leak-check=full \
+--suppressions=$root/tests/valgrind/static-glibc.supp" \
+  ctest --preset default -j"$jobs" -R 'Process|HostileFileSystem'
+
+if [ "${FUZZ_SECONDS:-60}" != 0 ]; then
+  echo "== fuzzing"
+  scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+fi
+if [ "${LOAD_TEST:-1}" != 0 ]; then
+  echo "== load test"
+  scripts/load-test.sh
+fi

@@ -134,8 +134,8 @@ TEST(HostileFileSystem, RecordsOfAnySize) {
         std::size_t message_size;
     };
     const Case cases[] = {
-        {0, "", 0}, {1, "Initialing", 0}, {519, "Sync", 518}, {520, "Sync", 519},
-        {521, "Sync", 519}, {100000, "Sync", 519},
+        {0, "", 0},         {1, "Initialing", 0}, {519, "Sync", 518},
+        {520, "Sync", 519}, {521, "Sync", 519},   {100000, "Sync", 519},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
@@ -241,8 +241,8 @@ TEST(HostileFileSystem, OutputNobodyReadsNeverKillsOrHangs) {
         make_dir(temp.path() + "/folder" + std::to_string(i));
     for (Output_target out : {Output_target::dev_full, Output_target::closed_pipe}) {
         SCOPED_TRACE(out == Output_target::dev_full ? "/dev/full" : "closed pipe");
-        expect_plain_exit(run(cloud_status,
-                              "action_mode=CLOUD_GETSTATUS&BaseDir=" + temp.path(), out));
+        expect_plain_exit(
+            run(cloud_status, "action_mode=CLOUD_GETSTATUS&BaseDir=" + temp.path(), out));
         expect_plain_exit(run(mount_folders, "action_mode=" + temp.path(), out));
         expect_plain_exit(run(mount_folders, "", out));
     }

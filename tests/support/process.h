@@ -8,11 +8,11 @@
 enum class Output_target { pipe, dev_full, closed_pipe };
 
 struct Run_options {
-    std::optional<std::string> query; // QUERY_STRING; unset when empty optional
-    bool unprivileged = false;        // drop to uid/gid 65534 when running as root
-    bool close_stdin = false;         // start with descriptor 0 closed
+    std::optional<std::string> query;        // QUERY_STRING; unset when empty optional
+    bool unprivileged = false;               // drop to uid/gid 65534 when running as root
+    bool close_stdin = false;                // start with descriptor 0 closed
     Output_target out = Output_target::pipe; // where standard output goes
-    int timeout_seconds = 60;         // then the program is killed and counted as hung
+    int timeout_seconds = 60;                // then the program is killed and counted as hung
 };
 
 struct Run_result {

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses and runs each for SECONDS (default 60).
+# Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
+# New inputs go to build/fuzz/corpus/<harness> (the committed seeds in
+# fuzz/corpus/ are read, never written); a crash leaves its input in
+# build/fuzz/artifacts/ and fails the run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+seconds=${1:-60}
+shift || true
+harnesses=("$@")
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(query row_writer config cloud_status_request
+                                         mount_folders_request)
+
+scripts/install-deps.sh clang libclang-rt-14-dev
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)" >/dev/null
+mkdir -p build/fuzz/artifacts
+for harness in "${harnesses[@]}"; do
+  corpus="$root/build/fuzz/corpus/$harness"
+  mkdir -p "$corpus"
+  log="build/fuzz/$harness.log"
+  echo "== fuzz_$harness for $seconds s"
+  if ! "build/fuzz/fuzz/fuzz_$harness" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+       -print_final_stats=1 -artifact_prefix="$root/build/fuzz/artifacts/" \
+       "$corpus" "$root/fuzz/corpus/$harness" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz_$harness failed: see $log" >&2
+    exit 1
+  fi
+  grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$log" | tr '\n' ' '
+  echo
+done
