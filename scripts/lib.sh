@@ -28,3 +28,22 @@ wait_for_server() {
   done
   return 1
 }
+
+# Starts lighttpd with mod_cgi serving DOCROOT (programs in its cgi-bin) on a
+# free port of 127.0.0.1, its files in WORK. Sets LIGHTTPD_PID and
+# LIGHTTPD_PORT; the caller stops it by that process id.
+start_lighttpd() { # DOCROOT WORK
+  LIGHTTPD_PORT=$(free_port)
+  cat > "$2/lighttpd.conf" <<CONF
+server.document-root = "$1"
+server.bind = "127.0.0.1"
+server.port = $LIGHTTPD_PORT
+server.modules = ("mod_cgi")
+server.errorlog = "$2/lighttpd.log"
+server.max-connections = 1024
+\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
+CONF
+  lighttpd -D -f "$2/lighttpd.conf" &
+  LIGHTTPD_PID=$!
+  wait_for_server "$LIGHTTPD_PORT"
+}

@@ -14,9 +14,9 @@ scripts/install-deps.sh lighttpd curl
 build="$root/build/load"
 work=$(mktemp -d)
 chmod 755 "$work"
-server=
+LIGHTTPD_PID=
 cleanup() {
-  [ -n "$server" ] && { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true; }
+  [ -n "$LIGHTTPD_PID" ] && { kill "$LIGHTTPD_PID" 2>/dev/null; wait "$LIGHTTPD_PID" 2>/dev/null || true; }
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -28,19 +28,8 @@ scripts/make-sample.sh "$work/sample"
 scripts/make-docroot.sh "$work/www" "$build/cloud_status/cloud_status" \
                         "$build/mount_folders/mount_folders"
 
-port=$(free_port)
-cat > "$work/lighttpd.conf" <<CONF
-server.document-root = "$work/www"
-server.bind = "127.0.0.1"
-server.port = $port
-server.modules = ("mod_cgi")
-server.errorlog = "$work/lighttpd.log"
-server.max-connections = 1024
-\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
-CONF
-lighttpd -D -f "$work/lighttpd.conf" &
-server=$!
-wait_for_server "$port" || { echo "lighttpd did not start" >&2; exit 1; }
+start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
+port=$LIGHTTPD_PORT
 
 disk=$(urlencode "$work/sample/disk")
 kinds=(

@@ -86,18 +86,9 @@ for request in "${requests[@]}"; do
 done
 
 # lighttpd rewrites header lines, so compare the header values and the body.
-port=$(free_port)
-cat > "$work/lighttpd.conf" <<CONF
-server.document-root = "$docroot"
-server.bind = "127.0.0.1"
-server.port = $port
-server.modules = ("mod_cgi")
-server.errorlog = "$work/lighttpd.log"
-\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
-CONF
-lighttpd -D -f "$work/lighttpd.conf" &
-pids+=($!)
-wait_for_server "$port" || { fail "lighttpd did not start"; cat "$work/lighttpd.log"; }
+start_lighttpd "$docroot" "$work" || { fail "lighttpd did not start"; cat "$work/lighttpd.log"; }
+pids+=("$LIGHTTPD_PID")
+port=$LIGHTTPD_PORT
 for request in "${requests[@]}"; do
   expected=$(direct_output "$request")
   response=$(curl -s -S "http://127.0.0.1:$port/cgi-bin/$request" -i; printf x)

@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# Measures what a request costs and how the folder list scales, against the
+# floors, and writes the table to docs/benchmarks.md. Takes a few minutes.
+# Usage: bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+source scripts/lib.sh
+rounds=${ROUNDS:-3}
+runs=${RUNS:-300}
+requests=${REQUESTS:-4000}
+
+scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc
+build="$root/build/bench"
+fixture="$build/fixture"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCGI_BENCH=ON \
+      -DCLOUD_CONF_PATH="$fixture/Cloud.conf" >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+cloud_status="$build/cloud_status/cloud_status"
+mount_folders="$build/mount_folders/mount_folders"
+do_nothing="$build/bench/bench_do_nothing"
+header_only="$build/bench/bench_header_only"
+
+# Typical data: a disk with 20 folders, 4 provider logs, 4 configuration lines.
+rm -rf "$fixture"
+mkdir -p "$fixture/disk/Cloud/.logs"
+for i in $(seq -w 1 19); do mkdir "$fixture/disk/Folder $i"; done
+printf 'qLast sync 2026-12-08 01:40' > "$fixture/disk/Cloud/.logs/webdav"
+printf 'tDownloading 3 of 12 files' > "$fixture/disk/Cloud/.logs/box"
+printf 'vLogin failed' > "$fixture/disk/Cloud/.logs/skydrive"
+printf 'uStopped by the user' > "$fixture/disk/Cloud/.logs/plovenquartzel"
+for i in 1 2 3 4; do
+  echo "$i,user$i,https://dav$i.example.net/backup,secret$i,/tmp/mnt/sda1/Sync$i,0,1"
+done > "$fixture/Cloud.conf"
+disk=$(urlencode "$fixture/disk")
+
+names=("listing of 20 folders" "status of 4 logs" "configuration of 4 lines")
+programs=("$mount_folders" "$cloud_status" "$cloud_status")
+queries=("action_mode=$disk" "action_mode=CLOUD_GETSTATUS&BaseDir=$disk" "action_mode=CLOUD_GETCONFIG")
+
+out="$build/benchmarks.md"
+{
+  echo "# Benchmarks"
+  echo
+  echo "Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(uname -sm), $(nproc) cores,"
+  echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1);"
+  echo "$(g++ --version | head -n1), static glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`-O2\`."
+  echo
+} > "$out"
+
+# 1. Instructions (callgrind counts every user-space instruction, repeatably).
+instructions() { # program query
+  QUERY_STRING="$2" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
+    sed -n 's/.*Collected : //p'
+}
+floor=$(instructions "$do_nothing" "")
+{
+  echo "## Instructions per request"
+  echo
+  echo "valgrind --tool=callgrind, total instructions of the whole process (start-up included)."
+  echo
+  echo "| request | instructions | ratio to the do-nothing program |"
+  echo "|---|---:|---:|"
+  echo "| static program that does nothing (floor) | $floor | 1.00 |"
+  count=$(instructions "$header_only" "")
+  echo "| static program that writes the header block | $count | $(echo "scale=2; $count / $floor" | bc) |"
+  for i in "${!names[@]}"; do
+    count=$(instructions "${programs[$i]}" "${queries[$i]}")
+    echo "| ${names[$i]} | $count | $(echo "scale=2; $count / $floor" | bc) |"
+  done
+  echo
+} >> "$out"
+
+# 2. Wall time: candidate and floor in one hyperfine run, in several rounds
+# taken one after another; the ratio is the median of the rounds' ratios.
+median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+{
+  echo "## Wall time per request"
+  echo
+  echo "hyperfine -N, $rounds rounds of $runs runs of candidate and floor; median times in"
+  echo "microseconds, and the median over the rounds of the ratio of the medians."
+  echo
+  echo "| request | candidate µs | do-nothing µs | ratio |"
+  echo "|---|---:|---:|---:|"
+  for i in "${!names[@]}"; do
+    ratios=() cand_times=() floor_times=()
+    for ((r = 0; r < rounds; r++)); do
+      QUERY_STRING="${queries[$i]}" hyperfine -N --style none --warmup 20 --runs "$runs" \
+        --export-json "$build/wall.json" "${programs[$i]}" "$do_nothing" >/dev/null 2>&1
+      read -r cand base < <(jq -r '[.results[].median] | @tsv' "$build/wall.json")
+      cand_times+=("$cand") floor_times+=("$base")
+      ratios+=("$(echo "$cand / $base" | bc -l)")
+    done
+    printf '| %s | %.0f | %.0f | %.2f |\n' "${names[$i]}" \
+      "$(printf '%s\n' "${cand_times[@]}" | median | awk '{print $1 * 1e6}')" \
+      "$(printf '%s\n' "${floor_times[@]}" | median | awk '{print $1 * 1e6}')" \
+      "$(printf '%s\n' "${ratios[@]}" | median)"
+  done
+  echo
+} >> "$out"
+
+# 3. Scaling: mount_folders against GNU find listing the same folders.
+{
+  echo "## Folder list scaling"
+  echo
+  echo "mount_folders against \`find DIR -mindepth 1 -maxdepth 1 -type d\` on the same folder,"
+  echo "in one hyperfine run each (median wall time), and peak memory (GNU time, max RSS)."
+  echo
+  echo "| sub-folders | mount_folders ms | find ms | time ratio | mount_folders KiB | find KiB | memory ratio |"
+  echo "|---:|---:|---:|---:|---:|---:|---:|"
+  for n in 1000 10000 100000; do
+    dir="$build/scale-$n"
+    if [ ! -d "$dir" ] || [ "$(find "$dir" -mindepth 1 -maxdepth 1 | wc -l)" -ne "$n" ]; then
+      rm -rf "$dir"
+      mkdir -p "$dir"
+      (cd "$dir" && seq -f 'folder %06g' 1 "$n" | xargs -d '\n' mkdir)
+    fi
+    QUERY_STRING="action_mode=$(urlencode "$dir")" hyperfine -N --style none --warmup 3 \
+      --runs $((n >= 100000 ? 10 : 30)) --export-json "$build/scale.json" \
+      "$mount_folders" "find $dir -mindepth 1 -maxdepth 1 -type d" >/dev/null 2>&1
+    read -r ours theirs < <(jq -r '[.results[].median] | @tsv' "$build/scale.json")
+    ours_kib=$(QUERY_STRING="action_mode=$(urlencode "$dir")" /usr/bin/time -f %M "$mount_folders" 2>&1 >/dev/null)
+    find_kib=$(/usr/bin/time -f %M find "$dir" -mindepth 1 -maxdepth 1 -type d 2>&1 >/dev/null)
+    printf '| %d | %.1f | %.1f | %.2f | %d | %d | %.2f |\n' "$n" "$(echo "$ours * 1000" | bc -l)" \
+      "$(echo "$theirs * 1000" | bc -l)" "$(echo "$ours / $theirs" | bc -l)" "$ours_kib" \
+      "$find_kib" "$(echo "$ours_kib / $find_kib" | bc -l)"
+  done
+  echo
+} >> "$out"
+
+# 4. Throughput through lighttpd with mod_cgi, against the header-only CGI.
+work=$(mktemp -d)
+chmod 755 "$work"
+LIGHTTPD_PID=
+cleanup() {
+  [ -n "$LIGHTTPD_PID" ] && { kill "$LIGHTTPD_PID" 2>/dev/null; wait "$LIGHTTPD_PID" 2>/dev/null || true; }
+  rm -rf "$work"
+}
+trap cleanup EXIT
+scripts/make-docroot.sh "$work/www" "$cloud_status" "$mount_folders"
+cp "$header_only" "$work/www/cgi-bin/header_only"
+start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
+port=$LIGHTTPD_PORT
+throughput() { # path -> requests per second at concurrency 16
+  local url="http://127.0.0.1:$port/cgi-bin/$1" start end
+  for ((n = 0; n < requests; n++)); do printf 'url = "%s"\noutput = "/dev/null"\n' "$url"; done \
+    > "$work/urls"
+  start=$(date +%s.%N)
+  curl -s --no-progress-meter --parallel --parallel-max 16 --config "$work/urls"
+  end=$(date +%s.%N)
+  echo "$requests / ($end - $start)" | bc -l
+}
+{
+  echo "## Throughput through a CGI host"
+  echo
+  echo "lighttpd with mod_cgi on 127.0.0.1, $requests requests at concurrency 16 (curl --parallel),"
+  echo "each candidate alternated with the header-only CGI over $rounds rounds; medians."
+  echo
+  echo "| request | candidate requests/s | header-only CGI requests/s | ratio |"
+  echo "|---|---:|---:|---:|"
+  paths=("mount_folders?action_mode=$disk" "cloud_status?action_mode=CLOUD_GETSTATUS&BaseDir=$disk"
+         "cloud_status?action_mode=CLOUD_GETCONFIG")
+  for i in "${!names[@]}"; do
+    ours=() base=() ratios=()
+    for ((r = 0; r < rounds; r++)); do
+      a=$(throughput "${paths[$i]}")
+      b=$(throughput header_only)
+      ours+=("$a") base+=("$b") ratios+=("$(echo "$a / $b" | bc -l)")
+    done
+    printf '| %s | %.0f | %.0f | %.2f |\n' "${names[$i]}" \
+      "$(printf '%s\n' "${ours[@]}" | median)" "$(printf '%s\n' "${base[@]}" | median)" \
+      "$(printf '%s\n' "${ratios[@]}" | median)"
+  done
+  echo
+} >> "$out"
+
+# 5. Stripped sizes, for this machine and every cross build present.
+{
+  echo "## Stripped binary sizes"
+  echo
+  echo "| build | cloud_status bytes | mount_folders bytes | do-nothing bytes |"
+  echo "|---|---:|---:|---:|"
+  for dir in "$build" "$root"/build/{mipsel,mips,armhf,aarch64}; do
+    [ -x "$dir/cloud_status/cloud_status" ] || continue
+    strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$dir/CMakeCache.txt")
+    sizes=()
+    for program in cloud_status/cloud_status mount_folders/mount_folders bench/bench_do_nothing; do
+      if [ -x "$dir/$program" ]; then
+        "${strip_tool:-strip}" -o "$work/stripped" "$dir/$program"
+        sizes+=("$(stat -c %s "$work/stripped")")
+      else
+        sizes+=("-")
+      fi
+    done
+    echo "| $(basename "$dir" | sed 's/^bench$/x86-64 (this machine)/') | ${sizes[0]} | ${sizes[1]} | ${sizes[2]} |"
+  done
+  echo
+} >> "$out"
+
+mkdir -p docs
+cp "$out" docs/benchmarks.md
+cat "$out"
