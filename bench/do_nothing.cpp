@@ -1,2 +1,4 @@
 // The floor: a static program that does nothing at all.
-int main() { return 0; }
+int main() {
+    return 0;
+}

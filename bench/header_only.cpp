@@ -2,7 +2,8 @@
 #include "cgi.h"
 
 int main() {
-    write_header_block(stdout);
-    std::fflush(stdout);
+    std::string response;
+    write_header_block(response);
+    send_response(response);
     return 0;
 }

@@ -34,6 +34,29 @@ for i in 1 2 3 4; do
 done > "$fixture/Cloud.conf"
 disk=$(urlencode "$fixture/disk")
 
+# Each request runs in the environment a CGI host gives it: the variables
+# lighttpd passes (captured from a real request), with this request's query.
+# Candidate and floor always get the same environment: the C library's
+# start-up work grows with its size.
+cgi_env() { # program query -> env assignments, one per line
+  local script="/cgi-bin/$(basename "$1")"
+  printf '%s\n' CONTENT_LENGTH=0 DOCUMENT_ROOT=/opt/share/www GATEWAY_INTERFACE=CGI/1.1 \
+    'HTTP_ACCEPT=*/*' 'HTTP_ACCEPT_LANGUAGE=en-US,en;q=0.9' HTTP_HOST=192.168.1.1 \
+    HTTP_REFERER=http://192.168.1.1/index.html \
+    'HTTP_USER_AGENT=Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) Chrome/120.0 Safari/537.36' \
+    PWD=/opt/share/www/cgi-bin "QUERY_STRING=$2" REDIRECT_STATUS=200 REMOTE_ADDR=192.168.1.20 \
+    REMOTE_PORT=42436 REQUEST_METHOD=GET REQUEST_SCHEME=http "REQUEST_URI=$script?$2" \
+    "SCRIPT_FILENAME=/opt/share/www$script" "SCRIPT_NAME=$script" SERVER_ADDR=192.168.1.1 \
+    SERVER_NAME=192.168.1.1 SERVER_PORT=80 SERVER_PROTOCOL=HTTP/1.1 SERVER_SOFTWARE=lighttpd/1.4.69
+}
+in_cgi_env() { # program query command... : runs command in the program's CGI environment
+  local program=$1 query=$2
+  shift 2
+  local assignments
+  mapfile -t assignments < <(cgi_env "$program" "$query")
+  env -i "${assignments[@]}" "$@"
+}
+
 names=("listing of 20 folders" "status of 4 logs" "configuration of 4 lines")
 programs=("$mount_folders" "$cloud_status" "$cloud_status")
 queries=("action_mode=$disk" "action_mode=CLOUD_GETSTATUS&BaseDir=$disk" "action_mode=CLOUD_GETCONFIG")
@@ -49,24 +72,26 @@ out="$build/benchmarks.md"
 } > "$out"
 
 # 1. Instructions (callgrind counts every user-space instruction, repeatably).
-instructions() { # program query
-  QUERY_STRING="$2" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
-    sed -n 's/.*Collected : //p'
+instructions() { # program query_for_the_environment
+  in_cgi_env "$1" "$2" "$(command -v valgrind)" --tool=callgrind --callgrind-out-file=/dev/null \
+    "$1" 2>&1 >/dev/null | sed -n 's/.*Collected : //p'
 }
-floor=$(instructions "$do_nothing" "")
 {
   echo "## Instructions per request"
   echo
-  echo "valgrind --tool=callgrind, total instructions of the whole process (start-up included)."
+  echo "valgrind --tool=callgrind, total instructions of the whole process (start-up included), in"
+  echo "the environment lighttpd gives a CGI (23 variables). The floor is the do-nothing static"
+  echo "program started with the same environment; \"own work\" is the difference."
   echo
-  echo "| request | instructions | ratio to the do-nothing program |"
-  echo "|---|---:|---:|"
-  echo "| static program that does nothing (floor) | $floor | 1.00 |"
+  echo "| request | instructions | do-nothing floor | own work | ratio to the floor |"
+  echo "|---|---:|---:|---:|---:|"
+  floor=$(instructions "$do_nothing" "")
   count=$(instructions "$header_only" "")
-  echo "| static program that writes the header block | $count | $(echo "scale=2; $count / $floor" | bc) |"
+  echo "| header block only (no query) | $count | $floor | $((count - floor)) | $(echo "scale=2; $count / $floor" | bc) |"
   for i in "${!names[@]}"; do
+    floor=$(instructions "$do_nothing" "${queries[$i]}")
     count=$(instructions "${programs[$i]}" "${queries[$i]}")
-    echo "| ${names[$i]} | $count | $(echo "scale=2; $count / $floor" | bc) |"
+    echo "| ${names[$i]} | $count | $floor | $((count - floor)) | $(echo "scale=2; $count / $floor" | bc) |"
   done
   echo
 } >> "$out"
@@ -77,16 +102,17 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 {
   echo "## Wall time per request"
   echo
-  echo "hyperfine -N, $rounds rounds of $runs runs of candidate and floor; median times in"
-  echo "microseconds, and the median over the rounds of the ratio of the medians."
+  echo "hyperfine -N in the same CGI environment, $rounds rounds of $runs runs of candidate and floor;"
+  echo "median times in microseconds, and the median over the rounds of the ratio of the medians."
   echo
   echo "| request | candidate µs | do-nothing µs | ratio |"
   echo "|---|---:|---:|---:|"
   for i in "${!names[@]}"; do
     ratios=() cand_times=() floor_times=()
     for ((r = 0; r < rounds; r++)); do
-      QUERY_STRING="${queries[$i]}" hyperfine -N --style none --warmup 20 --runs "$runs" \
-        --export-json "$build/wall.json" "${programs[$i]}" "$do_nothing" >/dev/null 2>&1
+      in_cgi_env "${programs[$i]}" "${queries[$i]}" "$(command -v hyperfine)" -N --style none \
+        --warmup 20 --runs "$runs" --export-json "$build/wall.json" "${programs[$i]}" \
+        "$do_nothing" >/dev/null 2>&1
       read -r cand base < <(jq -r '[.results[].median] | @tsv' "$build/wall.json")
       cand_times+=("$cand") floor_times+=("$base")
       ratios+=("$(echo "$cand / $base" | bc -l)")

@@ -2,8 +2,9 @@
 // the query string, and the response framing (header block and row lists).
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 // Builds the request parameter table from the query string, rewriting it in
@@ -31,8 +32,17 @@ void decode_cgi_field(char* field);
 // quietly and the program still ends with status 0.
 void ignore_broken_pipe();
 
-// Writes the fixed header block every response starts with.
-void write_header_block(std::FILE* out);
+// A response is built in memory and written once when the program ends: one
+// system call, and no stdio locking per piece of a row.
+// Appends the fixed header block every response starts with.
+void write_header_block(std::string& out);
+
+// Writes the whole response to standard output. A failed write (no reader,
+// a full disk) ends it quietly: the program's exit status stays 0.
+void send_response(std::string_view response);
+
+// Enough for a typical response, so it is built without regrowing.
+constexpr std::size_t initial_response_capacity = 16384;
 
 // 1 while the next row written is the first of its list.
 extern int first_log;
@@ -44,10 +54,10 @@ void begin_row_list();
 
 // Writes one row, ["v1","v2",...], preceded by ',' unless it is the first of
 // its list. Each value is escaped as the content of a JSON string literal.
-void write_row(std::FILE* out, std::initializer_list<std::string_view> values, Row_end end);
+void write_row(std::string& out, std::initializer_list<std::string_view> values, Row_end end);
 
-// Writes value as the content of a JSON/JavaScript string literal, so that a
+// Appends value as the content of a JSON/JavaScript string literal, so that a
 // value can neither end its quotes nor open markup: '"', '\\' and control
 // bytes are escaped, '<', '>', U+2028 and U+2029 as \u escapes; all other
 // bytes, non-ASCII included, unchanged.
-void write_escaped_value(std::FILE* out, std::string_view value);
+void write_escaped_value(std::string& out, std::string_view value);

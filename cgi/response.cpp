@@ -1,8 +1,10 @@
 #include "cgi.h"
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <unistd.h>
 
 int first_log = 0;
 
@@ -10,34 +12,45 @@ void ignore_broken_pipe() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void write_header_block(std::FILE* out) {
-    std::fputs("Content-Type:text/html\r\n", out);
-    std::fputs("Cache-Control:private,max-age=0;\r\n", out);
-    std::fputs("\r\n", out);
+void write_header_block(std::string& out) {
+    out += "Content-Type:text/html\r\n";
+    out += "Cache-Control:private,max-age=0;\r\n";
+    out += "\r\n";
+}
+
+void send_response(std::string_view response) {
+    while (!response.empty()) {
+        const ssize_t written = ::write(STDOUT_FILENO, response.data(), response.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        response.remove_prefix(static_cast<std::size_t>(written));
+    }
 }
 
 void begin_row_list() {
     first_log = 1;
 }
 
-void write_row(std::FILE* out, std::initializer_list<std::string_view> values, Row_end end) {
+void write_row(std::string& out, std::initializer_list<std::string_view> values, Row_end end) {
     if (first_log)
         first_log = 0;
     else
-        std::putc(',', out);
-    std::putc('[', out);
+        out += ',';
+    out += '[';
     bool first_value = true;
     for (std::string_view value : values) {
         if (!first_value)
-            std::putc(',', out);
+            out += ',';
         first_value = false;
-        std::putc('"', out);
+        out += '"';
         write_escaped_value(out, value);
-        std::putc('"', out);
+        out += '"';
     }
-    std::putc(']', out);
+    out += ']';
     if (end == Row_end::line_feed)
-        std::putc('\n', out);
+        out += '\n';
 }
 
 namespace {
@@ -84,32 +97,36 @@ bool is_line_separator_at(std::string_view value, std::size_t i) {
 
 } // namespace
 
-void write_escaped_value(std::FILE* out, std::string_view value) {
+void write_escaped_value(std::string& out, std::string_view value) {
     static constexpr char hex[] = "0123456789abcdef";
     std::size_t run_start = 0;
     std::size_t i = 0;
     while (i < value.size()) {
+        while (i < value.size() && byte_classes[static_cast<unsigned char>(value[i])] == plain)
+            ++i;
+        if (i == value.size())
+            break;
         const auto c = static_cast<unsigned char>(value[i]);
         const Byte_class kind = byte_classes[c];
-        if (kind == plain || (kind == maybe_line_separator && !is_line_separator_at(value, i))) {
+        if (kind == maybe_line_separator && !is_line_separator_at(value, i)) {
             ++i;
             continue;
         }
-        std::fwrite(value.data() + run_start, 1, i - run_start, out);
+        out.append(value.data() + run_start, i - run_start);
         if (kind == short_escape) {
             const char escape[2] = {'\\', short_escape_letter(c)};
-            std::fwrite(escape, 1, sizeof escape, out);
+            out.append(escape, sizeof escape);
             i += 1;
         } else if (kind == unicode_escape) {
             const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
-            std::fwrite(escape, 1, sizeof escape, out);
+            out.append(escape, sizeof escape);
             i += 1;
         } else {
             const bool paragraph = static_cast<unsigned char>(value[i + 2]) == 0xA9;
-            std::fputs(paragraph ? "\\u2029" : "\\u2028", out);
+            out += paragraph ? "\\u2029" : "\\u2028";
             i += 3;
         }
         run_start = i;
     }
-    std::fwrite(value.data() + run_start, 1, value.size() - run_start, out);
+    out.append(value.data() + run_start, value.size() - run_start);
 }

@@ -24,10 +24,10 @@ struct Log_record {
     std::size_t length; // bytes read, 0 when the read failed or the file is empty
 };
 
-// Writes one status row per readable provider log in Log_dir, in directory
+// Appends one status row per readable provider log in Log_dir, in directory
 // order, at most max_status_rows. Returns -1 when Log_dir cannot be opened
 // (no body), otherwise 0.
-int ko_print_status();
+int ko_print_status(std::string& out);
 
 // The provider id of a log directory entry: the tail of name from the first
 // occurrence of the first provider word that occurs in it ("plovenquartzel",
@@ -46,8 +46,8 @@ std::string_view status_text(unsigned char code);
 // -1 otherwise. Never blocks on a FIFO or device node.
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
-// Writes the status row of one record.
-void print_log(const Log_record& record, const char* id);
+// Appends the status row of one record.
+void print_log(const Log_record& record, const char* id, std::string& out);
 
 // Appends one piece of a configuration line (at most one fgets buffer) in its
 // marked-up form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6,
@@ -55,15 +55,15 @@ void print_log(const Log_record& record, const char* id);
 // held back. Fields are the non-empty runs between commas.
 void mark_up_config_piece(std::string_view piece, std::string& out);
 
-// Writes the lines of in as marked-up lines to out, read in pieces of at most
+// Appends the lines of in as marked-up lines to out, read in pieces of at most
 // one 256-byte fgets buffer.
-void write_marked_up_config(std::FILE* in, std::FILE* out);
+void write_marked_up_config(std::FILE* in, std::string& out);
 
-// Writes the configuration file at path as marked-up lines. A missing file
-// writes nothing; one that cannot be opened writes "read Cloud error" to
+// Appends the configuration file at path as marked-up lines. A missing file
+// gives nothing; one that cannot be opened writes "read Cloud error" to
 // standard error.
-void print_cloud_config(const char* path);
+void print_cloud_config(const char* path, std::string& out);
 
-// Answers one request: the header block, then the action named by the query
-// string (null when QUERY_STRING is unset) on standard output.
-void answer_cloud_status_request(char* query, const char* conf_path);
+// Answers one request: the header block, then what the action named by the
+// query string (null when QUERY_STRING is unset) gives.
+void answer_cloud_status_request(char* query, const char* conf_path, std::string& response);

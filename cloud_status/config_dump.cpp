@@ -43,18 +43,15 @@ void mark_up_config_piece(std::string_view piece, std::string& out) {
     }
 }
 
-void write_marked_up_config(std::FILE* in, std::FILE* out) {
+void write_marked_up_config(std::FILE* in, std::string& out) {
     char line[config_line_buffer_size];
-    std::string marked_up;
     while (std::fgets(line, sizeof line, in) != nullptr) {
-        marked_up.clear();
         // A NUL byte read from the file ends the piece, as for any C string.
-        mark_up_config_piece(std::string_view(line, std::strlen(line)), marked_up);
-        std::fwrite(marked_up.data(), 1, marked_up.size(), out);
+        mark_up_config_piece(std::string_view(line, std::strlen(line)), out);
     }
 }
 
-void print_cloud_config(const char* path) {
+void print_cloud_config(const char* path, std::string& out) {
     if (::access(path, F_OK) != 0)
         return;
 
@@ -66,6 +63,6 @@ void print_cloud_config(const char* path) {
         return;
     }
     fd.release(); // fclose closes it now
-    write_marked_up_config(file, stdout);
+    write_marked_up_config(file, out);
     std::fclose(file);
 }

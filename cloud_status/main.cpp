@@ -3,8 +3,8 @@
 #include "cgi.h"
 #include "cloud_status.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #ifndef CLOUD_CONF_PATH
 #define CLOUD_CONF_PATH "/opt/etc/Cloud.conf"
@@ -12,7 +12,9 @@
 
 int main() {
     ignore_broken_pipe();
-    answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH);
-    std::fflush(stdout);
+    std::string response;
+    response.reserve(initial_response_capacity);
+    answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH, response);
+    send_response(response);
     return 0;
 }

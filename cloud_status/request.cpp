@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-void answer_cloud_status_request(char* query, const char* conf_path) {
-    write_header_block(stdout);
+void answer_cloud_status_request(char* query, const char* conf_path, std::string& response) {
+    write_header_block(response);
     init_cgi(query);
 
     const char* action = get_cgi("action_mode");
@@ -14,7 +14,7 @@ void answer_cloud_status_request(char* query, const char* conf_path) {
     set_base_dir(base != nullptr ? base : "");
 
     if (std::strcmp(action, "CLOUD_GETCONFIG") == 0)
-        print_cloud_config(conf_path);
+        print_cloud_config(conf_path, response);
     else if (std::strcmp(action, "CLOUD_GETSTATUS") == 0)
-        ko_print_status();
+        ko_print_status(response);
 }

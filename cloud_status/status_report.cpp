@@ -24,7 +24,7 @@ int read_log(int log_dir_fd, const char* id, Log_record& record) {
     return 1;
 }
 
-void print_log(const Log_record& record, const char* id) {
+void print_log(const Log_record& record, const char* id, std::string& out) {
     std::string_view message;
     if (record.length > 1) {
         const char* text = record.bytes + 1;
@@ -35,12 +35,12 @@ void print_log(const Log_record& record, const char* id) {
         message = std::string_view(text, size);
     }
     write_row(
-        stdout,
+        out,
         {provider_label(id), "", status_text(static_cast<unsigned char>(record.bytes[0])), message},
         Row_end::line_feed);
 }
 
-int ko_print_status() {
+int ko_print_status(std::string& out) {
     Unique_dir dir(::opendir(Log_dir.c_str()));
     if (!dir)
         return -1;
@@ -58,7 +58,7 @@ int ko_print_status() {
             continue;
         if (read_log(dir.fd(), id, record) <= 0)
             continue;
-        print_log(record, id);
+        print_log(record, id, out);
         ++rows;
     }
     return 0;

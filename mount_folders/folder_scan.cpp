@@ -4,10 +4,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <new>
+#include <string_view>
 
 namespace {
 
-constexpr const char* system_folders[] = {
+constexpr std::string_view system_folders[] = {
     "SYSTEM VOLUME INFORMATION", "RECYCLER", "RECYCLED", // FAT and NTFS
     "lost+found",                                        // ext
 };
@@ -25,12 +26,12 @@ bool may_be_folder(unsigned char type) {
 
 } // namespace
 
-int upper_strcmp(const char* a, const char* b) {
-    const std::size_t length_a = std::strlen(a);
-    const std::size_t length_b = std::strlen(b);
-    if (length_a != length_b)
-        return static_cast<int>(length_a) - static_cast<int>(length_b);
-    for (std::size_t i = 0; i < length_a; ++i) {
+namespace {
+
+int upper_compare(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return static_cast<int>(a.size()) - static_cast<int>(b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
         if (ascii_upper(static_cast<unsigned char>(a[i])) !=
             ascii_upper(static_cast<unsigned char>(b[i])))
             return static_cast<int>(i) + 1;
@@ -38,12 +39,23 @@ int upper_strcmp(const char* a, const char* b) {
     return 0;
 }
 
-int test_if_System_folder(const char* name) {
-    for (const char* folder : system_folders) {
-        if (upper_strcmp(name, folder) == 0)
-            return 1;
+// Lengths first: most names differ from every system folder in length.
+bool is_system_folder(std::string_view name) {
+    for (std::string_view folder : system_folders) {
+        if (upper_compare(name, folder) == 0)
+            return true;
     }
-    return 0;
+    return false;
+}
+
+} // namespace
+
+int upper_strcmp(const char* a, const char* b) {
+    return upper_compare(a, b);
+}
+
+int test_if_System_folder(const char* name) {
+    return is_system_folder(name) ? 1 : 0;
 }
 
 int test_if_dir(int dir_fd, const char* name) {
@@ -60,11 +72,12 @@ int get_all_folder_in_mount_path(const char* path, std::vector<std::string>& nam
         return -1;
 
     try {
+        names.reserve(64); // a typical disk root fits without regrowing
         while (const dirent* entry = ::readdir(dir.get())) {
-            const char* name = entry->d_name;
-            if (name[0] == '.' || test_if_System_folder(name))
+            const std::string_view name = entry->d_name;
+            if (name[0] == '.' || is_system_folder(name))
                 continue;
-            if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), name))
+            if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), entry->d_name))
                 continue;
             names.emplace_back(name);
         }

@@ -3,12 +3,14 @@
 #include "cgi.h"
 #include "mount_folders.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main() {
     ignore_broken_pipe();
-    answer_mount_folders_request(std::getenv("QUERY_STRING"));
-    std::fflush(stdout);
+    std::string response;
+    response.reserve(initial_response_capacity);
+    answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
+    send_response(response);
     return 0;
 }

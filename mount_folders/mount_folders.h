@@ -23,5 +23,5 @@ int test_if_dir(int dir_fd, const char* name);
 int upper_strcmp(const char* a, const char* b);
 
 // Answers one request: the header block, then the folder rows of the directory
-// in action_mode on standard output (no body when it cannot be listed).
-void answer_mount_folders_request(char* query);
+// in action_mode (no body when it cannot be listed).
+void answer_mount_folders_request(char* query, std::string& response);

@@ -1,8 +1,8 @@
 #include "cgi.h"
 #include "mount_folders.h"
 
-void answer_mount_folders_request(char* query) {
-    write_header_block(stdout);
+void answer_mount_folders_request(char* query, std::string& response) {
+    write_header_block(response);
     init_cgi(query);
 
     const char* path = get_cgi("action_mode");
@@ -11,5 +11,5 @@ void answer_mount_folders_request(char* query) {
         return;
     begin_row_list();
     for (const std::string& name : names)
-        write_row(stdout, {name}, Row_end::none);
+        write_row(response, {name}, Row_end::none);
 }
