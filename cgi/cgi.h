@@ -34,7 +34,11 @@ void ignore_broken_pipe();
 
 // A response is built in memory and written once when the program ends: one
 // system call, and no stdio locking per piece of a row.
-// Appends the fixed header block every response starts with.
+// The fixed header block every response starts with.
+constexpr std::string_view header_block =
+    "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
+
+// Appends the header block.
 void write_header_block(std::string& out);
 
 // Writes the whole response to standard output. A failed write (no reader,

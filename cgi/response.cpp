@@ -13,9 +13,7 @@ void ignore_broken_pipe() {
 }
 
 void write_header_block(std::string& out) {
-    out += "Content-Type:text/html\r\n";
-    out += "Cache-Control:private,max-age=0;\r\n";
-    out += "\r\n";
+    out += header_block;
 }
 
 void send_response(std::string_view response) {

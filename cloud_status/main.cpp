@@ -4,6 +4,7 @@
 #include "cloud_status.h"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #ifndef CLOUD_CONF_PATH
@@ -13,8 +14,14 @@
 int main() {
     ignore_broken_pipe();
     std::string response;
-    response.reserve(initial_response_capacity);
-    answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH, response);
+    try {
+        response.reserve(initial_response_capacity);
+        answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH, response);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the header block alone, as for any failed action.
+        send_response(header_block);
+        return 0;
+    }
     send_response(response);
     return 0;
 }

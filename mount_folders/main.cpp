@@ -4,13 +4,20 @@
 #include "mount_folders.h"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
 int main() {
     ignore_broken_pipe();
     std::string response;
-    response.reserve(initial_response_capacity);
-    answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
+    try {
+        response.reserve(initial_response_capacity);
+        answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the header block alone, as for any failed action.
+        send_response(header_block);
+        return 0;
+    }
     send_response(response);
     return 0;
 }

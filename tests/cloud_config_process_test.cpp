@@ -12,12 +12,6 @@ namespace {
 const std::string program_with_test_conf = CLOUD_STATUS_TEST_CONF_PROGRAM;
 const std::string test_conf_path = CLOUD_STATUS_TEST_CONF_PATH;
 
-void expect_plain_exit(const Run_result& result) {
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_EQ(result.exit_code, 0);
-}
-
 // The configuration tests use a build whose configuration path points into
 // the build tree; the file there is made and removed by each case.
 class CloudConfigProcess : public ::testing::Test {
@@ -64,7 +58,7 @@ TEST_F(CloudConfigProcess, WritesTheMarkedUpLines) {
         SCOPED_TRACE(c.contents);
         write_file(test_conf_path, c.contents);
         const Run_result result = get_config();
-        expect_plain_exit(result);
+        expect_exit_status_zero(result);
         EXPECT_EQ(result.out, header_block + c.body);
         EXPECT_EQ(result.err, "");
     }
@@ -72,7 +66,7 @@ TEST_F(CloudConfigProcess, WritesTheMarkedUpLines) {
 
 TEST_F(CloudConfigProcess, MissingFileGivesAnEmptyBody) {
     const Run_result result = get_config();
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
     EXPECT_EQ(result.err, "");
 }
@@ -80,14 +74,14 @@ TEST_F(CloudConfigProcess, MissingFileGivesAnEmptyBody) {
 TEST_F(CloudConfigProcess, OddFilesAtTheConfigPathNeverHang) {
     make_fifo(test_conf_path);
     Run_result result = get_config();
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
     EXPECT_EQ(result.err, "");
 
     ::unlink(test_conf_path.c_str());
     make_dir(test_conf_path);
     result = get_config();
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
     EXPECT_EQ(result.err, "");
 }
@@ -108,7 +102,7 @@ TEST_F(CloudConfigProcess, FileThatCannotBeOpenedIsReportedOnStandardError) {
 
     const Run_result result = get_config();
     ::close(sock);
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
     EXPECT_EQ(result.err, "read Cloud error");
 }

@@ -15,12 +15,6 @@ std::string status_query(const std::string& base) {
     return "action_mode=CLOUD_GETSTATUS&BaseDir=" + base;
 }
 
-void expect_plain_exit(const Run_result& result) {
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_EQ(result.exit_code, 0);
-}
-
 // The row a log yields, as written.
 std::string row(const std::string& label, const std::string& status, const std::string& message) {
     return "[\"" + label + "\",\"\",\"" + status + "\",\"" + message + "\"]\n";
@@ -68,7 +62,7 @@ TEST(CloudStatusProcess, AnswersOnlyItsTwoActions) {
         Run_options options;
         options.query = c.query;
         const Run_result result = run_program(program, options);
-        expect_plain_exit(result);
+        expect_exit_status_zero(result);
         EXPECT_EQ(result.out, header_block);
         EXPECT_EQ(result.err, "");
     }
@@ -150,7 +144,7 @@ TEST(CloudStatusProcess, WritesOneRowPerReadableLog) {
         Run_options options;
         options.query = status_query(temp.path());
         const Run_result result = run_program(program, options);
-        expect_plain_exit(result);
+        expect_exit_status_zero(result);
         EXPECT_EQ(result.err, "");
         const std::string expected_body = rows_in_stream_order(log_dir, c.rows);
         EXPECT_EQ(result.out, header_block + expected_body);
@@ -173,7 +167,7 @@ TEST(CloudStatusProcess, OddLogEntriesNeverHangOrFail) {
     options.query = status_query(temp.path());
     options.timeout_seconds = 10;
     const Run_result result = run_program(program, options);
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block + rows_in_stream_order(
                                              log_dir, {{"webdav", row("WebDAV", "", "")},
                                                        {"skydrive", row("SkyDrive", "", "")}}));
@@ -195,7 +189,7 @@ TEST(CloudStatusProcess, StopsAtOneHundredRows) {
         Run_options options;
         options.query = status_query(temp.path());
         const Run_result result = run_program(program, options);
-        expect_plain_exit(result);
+        expect_exit_status_zero(result);
         const std::string body = result.out.substr(header_block.size());
         EXPECT_EQ(body, rows_in_stream_order(log_dir, rows));
         const auto parsed = parse_json_rows("[" + body + "]");
@@ -233,7 +227,7 @@ TEST(CloudStatusProcess, FindsTheLogDirectoryBelowAnyBaseDir) {
         Run_options options;
         options.query = "BaseDir=" + c.base_param + "&action_mode=CLOUD_GETSTATUS";
         const Run_result result = run_program(program, options);
-        expect_plain_exit(result);
+        expect_exit_status_zero(result);
         EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "ok"));
     }
 }
@@ -251,13 +245,13 @@ TEST(CloudStatusProcess, SkipsWhatTheUserMayNotRead) {
     options.query = status_query(temp.path());
     options.unprivileged = true;
     Run_result result = run_program(program, options);
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block + row("WebDAV", "Sync", "visible"));
 
     // An unreadable log directory: no body.
     ASSERT_EQ(::chmod(log_dir.c_str(), 0), 0);
     result = run_program(program, options);
-    expect_plain_exit(result);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
 }
 

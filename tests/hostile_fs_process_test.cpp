@@ -36,9 +36,7 @@ Run_result listing_of(const std::string& folder) {
 }
 
 void expect_plain_exit(const Run_result& result) {
-    EXPECT_FALSE(result.timed_out);
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_EQ(result.exit_code, 0);
+    expect_exit_status_zero(result);
     EXPECT_EQ(result.err, "");
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -17,6 +18,12 @@
 
 const std::string header_block =
     "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
+
+void expect_exit_status_zero(const Run_result& result) {
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.signal, 0);
+    EXPECT_EQ(result.exit_code, 0);
+}
 
 namespace {
 

@@ -28,5 +28,8 @@ struct Run_result {
 // a valgrind command line, is put in front of it.
 Run_result run_program(const std::string& program, const Run_options& options);
 
+// The program ended by itself, in time, with status 0 (a signal is a failure).
+void expect_exit_status_zero(const Run_result& result);
+
 // The header block every response begins with.
 extern const std::string header_block;
