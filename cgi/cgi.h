@@ -32,8 +32,6 @@ void decode_cgi_field(char* field);
 // quietly and the program still ends with status 0.
 void ignore_broken_pipe();
 
-// A response is built in memory and written once when the program ends: one
-// system call, and no stdio locking per piece of a row.
 // The fixed header block every response starts with.
 constexpr std::string_view header_block =
     "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
@@ -41,6 +39,8 @@ constexpr std::string_view header_block =
 // Appends the header block.
 void write_header_block(std::string& out);
 
+// A response is built in memory and written once when the program ends: one
+// system call, and no stdio locking per piece of a row.
 // Writes the whole response to standard output. A failed write (no reader,
 // a full disk) ends it quietly: the program's exit status stays 0.
 void send_response(std::string_view response);
@@ -56,7 +56,7 @@ enum class Row_end { none, line_feed };
 // Starts a row list: the next row is written without a leading ','.
 void begin_row_list();
 
-// Writes one row, ["v1","v2",...], preceded by ',' unless it is the first of
+// Appends one row, ["v1","v2",...], preceded by ',' unless it is the first of
 // its list. Each value is escaped as the content of a JSON string literal.
 void write_row(std::string& out, std::initializer_list<std::string_view> values, Row_end end);
 

@@ -1,7 +1,6 @@
 #include "handles.h"
 #include "mount_folders.h"
 
-#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <string_view>
@@ -23,10 +22,6 @@ unsigned char ascii_upper(unsigned char c) {
 bool may_be_folder(unsigned char type) {
     return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
 }
-
-} // namespace
-
-namespace {
 
 int upper_compare(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
