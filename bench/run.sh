@@ -155,14 +155,8 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 } >> "$out"
 
 # 4. Throughput through lighttpd with mod_cgi, against the header-only CGI.
-work=$(mktemp -d)
-chmod 755 "$work"
-LIGHTTPD_PID=
-cleanup() {
-  [ -n "$LIGHTTPD_PID" ] && { kill "$LIGHTTPD_PID" 2>/dev/null; wait "$LIGHTTPD_PID" 2>/dev/null || true; }
-  rm -rf "$work"
-}
-trap cleanup EXIT
+make_scratch
+work=$SCRATCH
 scripts/make-docroot.sh "$work/www" "$cloud_status" "$mount_folders"
 cp "$header_only" "$work/www/cgi-bin/header_only"
 start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }

@@ -47,3 +47,31 @@ CONF
   LIGHTTPD_PID=$!
   wait_for_server "$LIGHTTPD_PORT"
 }
+
+# Makes a world-traversable scratch folder, SCRATCH, removed when the script
+# exits, together with any lighttpd that start_lighttpd started.
+make_scratch() {
+  SCRATCH=$(mktemp -d)
+  chmod 755 "$SCRATCH"
+  LIGHTTPD_PID=
+  trap remove_scratch EXIT
+}
+remove_scratch() {
+  if [ -n "${LIGHTTPD_PID:-}" ]; then
+    kill "$LIGHTTPD_PID" 2>/dev/null
+    wait "$LIGHTTPD_PID" 2>/dev/null || true
+  fi
+  rm -rf "$SCRATCH"
+}
+
+# Builds both programs (Release, no tests) into BUILD, reading their
+# configuration from CONF_PATH, and lays out a document folder DOCROOT for them.
+build_programs() { # BUILD CONF_PATH DOCROOT
+  local source_dir
+  source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  cmake -S "$source_dir" -B "$1" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DCLOUD_CONF_PATH="$2" >/dev/null
+  cmake --build "$1" -j"$(nproc)" >/dev/null
+  "$source_dir/scripts/make-docroot.sh" "$3" "$1/cloud_status/cloud_status" \
+                                        "$1/mount_folders/mount_folders"
+}

@@ -12,21 +12,10 @@ concurrency=${CONCURRENCY:-16}
 
 scripts/install-deps.sh lighttpd curl
 build="$root/build/load"
-work=$(mktemp -d)
-chmod 755 "$work"
-LIGHTTPD_PID=
-cleanup() {
-  [ -n "$LIGHTTPD_PID" ] && { kill "$LIGHTTPD_PID" 2>/dev/null; wait "$LIGHTTPD_PID" 2>/dev/null || true; }
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-      -DCLOUD_CONF_PATH="$work/sample/Cloud.conf" >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+make_scratch
+work=$SCRATCH
+build_programs "$build" "$work/sample/Cloud.conf" "$work/www"
 scripts/make-sample.sh "$work/sample"
-scripts/make-docroot.sh "$work/www" "$build/cloud_status/cloud_status" \
-                        "$build/mount_folders/mount_folders"
 
 start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
 port=$LIGHTTPD_PORT

@@ -11,12 +11,8 @@ scripts/install-deps.sh busybox
 build="$root/build/demo"
 sample="$build/sample"
 docroot="$build/www"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-      -DCLOUD_CONF_PATH="$sample/Cloud.conf" >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+build_programs "$build" "$sample/Cloud.conf" "$docroot"
 scripts/make-sample.sh "$sample"
-scripts/make-docroot.sh "$docroot" "$build/cloud_status/cloud_status" \
-                        "$build/mount_folders/mount_folders"
 
 if [ "${1:-}" = --print ]; then
   show() {
