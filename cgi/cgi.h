@@ -2,9 +2,10 @@
 // the query string, and the response framing (header block and row lists).
 #pragma once
 
+#include "byte_buffer.h"
+
 #include <cstddef>
 #include <initializer_list>
-#include <string>
 #include <string_view>
 
 // Builds the request parameter table from the query string, rewriting it in
@@ -28,6 +29,13 @@ void set_cgi(const char* name, const char* value);
 // freed at its end are set to NUL. Nothing outside the field is touched.
 void decode_cgi_field(char* field);
 
+// The number after a '%', read from the rest of its field (text, length
+// bytes) exactly as glibc's scanf reads "%02x": white space skipped (it does
+// not count towards the width), then at most two characters: a sign, a "0x"
+// prefix, hexadecimal digits. Returns its low 8 bits, or -1 when there is no
+// number. Our own code, so every C library decodes a query alike.
+int read_escape_number(const char* text, std::size_t length);
+
 // A reader that goes away must not kill the process: writes then fail
 // quietly and the program still ends with status 0.
 void ignore_broken_pipe();
@@ -37,7 +45,7 @@ constexpr std::string_view header_block =
     "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
 
 // Appends the header block.
-void write_header_block(std::string& out);
+void write_header_block(Byte_buffer& out);
 
 // A response is built in memory and written once when the program ends: one
 // system call, and no stdio locking per piece of a row.
@@ -58,10 +66,10 @@ void begin_row_list();
 
 // Appends one row, ["v1","v2",...], preceded by ',' unless it is the first of
 // its list. Each value is escaped as the content of a JSON string literal.
-void write_row(std::string& out, std::initializer_list<std::string_view> values, Row_end end);
+void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values, Row_end end);
 
 // Appends value as the content of a JSON/JavaScript string literal, so that a
 // value can neither end its quotes nor open markup: '"', '\\' and control
 // bytes are escaped, '<', '>', U+2028 and U+2029 as \u escapes; all other
 // bytes, non-ASCII included, unchanged.
-void write_escaped_value(std::string& out, std::string_view value);
+void write_escaped_value(Byte_buffer& out, std::string_view value);

@@ -1,7 +1,6 @@
 #include "cgi.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -16,25 +15,45 @@ int hex_digit_value(unsigned char c) {
     return -1;
 }
 
-// The byte a '%' escape stands for. text is the NUL-terminated rest of the
-// field after the '%'; following (0 to 2) is how many of its bytes the escape
-// takes. Two hex digits, the usual case, are read directly; anything else goes
-// to sscanf so that signs and the like are read exactly as "%02x" reads them.
-// sscanf stops at the field's terminating NUL, so it never leaves the field.
-unsigned char escaped_byte(const char* text, std::size_t following) {
-    if (following == 2) {
-        const int high = hex_digit_value(static_cast<unsigned char>(text[0]));
-        const int low = hex_digit_value(static_cast<unsigned char>(text[1]));
-        if (high >= 0 && low >= 0)
-            return static_cast<unsigned char>(high * 16 + low);
-    }
-    unsigned int number = 0;
-    if (following > 0 && std::sscanf(text, "%02x", &number) == 1)
-        return static_cast<unsigned char>(number & 0xFFu);
-    return '%';
+// The white space scanf skips in the C locale.
+bool is_scanf_space(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 } // namespace
+
+int read_escape_number(const char* text, std::size_t length) {
+    std::size_t i = 0;
+    while (i < length && is_scanf_space(static_cast<unsigned char>(text[i])))
+        ++i;
+    // Each character taken below counts towards the width of two.
+    const std::size_t end = (length - i < 2) ? length : i + 2;
+    bool negative = false;
+    if (i < end && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    bool has_digit = false;
+    if (i < end && text[i] == '0') {
+        has_digit = true;
+        ++i;
+        if (i < end && (text[i] == 'x' || text[i] == 'X'))
+            ++i;
+    }
+    unsigned int number = 0;
+    for (; i < end; ++i) {
+        const int digit = hex_digit_value(static_cast<unsigned char>(text[i]));
+        if (digit < 0)
+            break;
+        number = number * 16 + static_cast<unsigned int>(digit);
+        has_digit = true;
+    }
+    if (!has_digit)
+        return -1;
+    if (negative)
+        number = 0u - number; // as strtoul gives it
+    return static_cast<int>(number & 0xFFu);
+}
 
 void decode_cgi_field(char* field) {
     const std::size_t length = std::strlen(field);
@@ -49,9 +68,10 @@ void decode_cgi_field(char* field) {
             ++read;
         } else if (c == '%') {
             const std::size_t rest = length - read - 1;
-            const std::size_t following = rest < 2 ? rest : 2;
-            field[write++] = static_cast<char>(escaped_byte(field + read + 1, following));
-            read += 1 + following;
+            const int number = read_escape_number(field + read + 1, rest);
+            field[write++] = number < 0 ? '%' : static_cast<char>(number);
+            // The two characters after the '%' go whatever they held.
+            read += 1 + (rest < 2 ? rest : 2);
         } else {
             field[write++] = c;
             ++read;

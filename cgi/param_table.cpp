@@ -1,7 +1,8 @@
 #include "cgi.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -12,20 +13,42 @@ struct Param {
 
 // The request parameter table. Names and values point into the query string.
 // Parameters are kept in the order they arrived; a lookup takes the latest,
-// so a later field replaces an earlier one of the same name.
+// so a later field replaces an earlier one of the same name. It lives until
+// the process ends, so it holds nothing that needs a destructor.
 struct Param_table {
-    bool present = false;
-    std::vector<Param> params;
+    bool present;
+    Param* params;
+    std::size_t count;
+    std::size_t capacity;
 };
 
 Param_table table;
 
 Param* find_latest(const char* name) {
-    for (auto it = table.params.rbegin(); it != table.params.rend(); ++it) {
-        if (std::strcmp(it->name, name) == 0)
-            return &*it;
+    for (std::size_t i = table.count; i > 0; --i) {
+        if (std::strcmp(table.params[i - 1].name, name) == 0)
+            return &table.params[i - 1];
     }
     return nullptr;
+}
+
+// Out of memory leaves no table at all: every lookup then yields null, as
+// when there is no query string, and the request gets no body.
+void add_param(const char* name, const char* value) {
+    if (table.count == table.capacity) {
+        const std::size_t capacity = table.capacity < 8 ? 8 : table.capacity * 2;
+        void* grown = table.capacity < SIZE_MAX / 2 / sizeof(Param)
+                          ? std::realloc(table.params, capacity * sizeof(Param))
+                          : nullptr;
+        if (grown == nullptr) {
+            table.present = false;
+            table.count = 0;
+            return;
+        }
+        table.params = static_cast<Param*>(grown);
+        table.capacity = capacity;
+    }
+    table.params[table.count++] = {name, value};
 }
 
 bool is_separator(char c) {
@@ -35,7 +58,7 @@ bool is_separator(char c) {
 } // namespace
 
 void init_cgi(char* query) {
-    table.params.clear();
+    table.count = 0;
     table.present = query != nullptr;
     if (query == nullptr)
         return;
@@ -50,7 +73,7 @@ void init_cgi(char* query) {
     // a decoded NUL ends its field, and the rest of the piece is met again
     // as a further field.
     char* cursor = query;
-    while (cursor < end) {
+    while (cursor < end && table.present) {
         char* field = cursor;
         decode_cgi_field(field);
         cursor += std::strlen(field);
@@ -59,7 +82,7 @@ void init_cgi(char* query) {
         char* equals = std::strchr(field, '=');
         if (equals != nullptr) {
             *equals = '\0';
-            table.params.push_back({field, equals + 1});
+            add_param(field, equals + 1);
         }
     }
 }
@@ -77,5 +100,5 @@ void set_cgi(const char* name, const char* value) {
     if (Param* param = find_latest(name))
         param->value = value;
     else
-        table.params.push_back({name, value});
+        add_param(name, value);
 }

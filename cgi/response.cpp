@@ -12,8 +12,8 @@ void ignore_broken_pipe() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void write_header_block(std::string& out) {
-    out += header_block;
+void write_header_block(Byte_buffer& out) {
+    out.append(header_block);
 }
 
 void send_response(std::string_view response) {
@@ -31,24 +31,24 @@ void begin_row_list() {
     first_log = 1;
 }
 
-void write_row(std::string& out, std::initializer_list<std::string_view> values, Row_end end) {
+void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values, Row_end end) {
     if (first_log)
         first_log = 0;
     else
-        out += ',';
-    out += '[';
+        out.append(',');
+    out.append('[');
     bool first_value = true;
     for (std::string_view value : values) {
         if (!first_value)
-            out += ',';
+            out.append(',');
         first_value = false;
-        out += '"';
+        out.append('"');
         write_escaped_value(out, value);
-        out += '"';
+        out.append('"');
     }
-    out += ']';
+    out.append(']');
     if (end == Row_end::line_feed)
-        out += '\n';
+        out.append('\n');
 }
 
 namespace {
@@ -95,7 +95,7 @@ bool is_line_separator_at(std::string_view value, std::size_t i) {
 
 } // namespace
 
-void write_escaped_value(std::string& out, std::string_view value) {
+void write_escaped_value(Byte_buffer& out, std::string_view value) {
     static constexpr char hex[] = "0123456789abcdef";
     std::size_t run_start = 0;
     std::size_t i = 0;
@@ -110,21 +110,21 @@ void write_escaped_value(std::string& out, std::string_view value) {
             ++i;
             continue;
         }
-        out.append(value.data() + run_start, i - run_start);
+        out.append({value.data() + run_start, i - run_start});
         if (kind == short_escape) {
             const char escape[2] = {'\\', short_escape_letter(c)};
-            out.append(escape, sizeof escape);
+            out.append({escape, sizeof escape});
             i += 1;
         } else if (kind == unicode_escape) {
             const char escape[6] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
-            out.append(escape, sizeof escape);
+            out.append({escape, sizeof escape});
             i += 1;
         } else {
             const bool paragraph = static_cast<unsigned char>(value[i + 2]) == 0xA9;
-            out += paragraph ? "\\u2029" : "\\u2028";
+            out.append(paragraph ? "\\u2029" : "\\u2028");
             i += 3;
         }
         run_start = i;
     }
-    out.append(value.data() + run_start, value.size() - run_start);
+    out.append({value.data() + run_start, value.size() - run_start});
 }

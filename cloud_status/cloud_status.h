@@ -2,14 +2,16 @@
 // configuration file as marked-up lines.
 #pragma once
 
+#include "byte_buffer.h"
+
 #include <cstddef>
 #include <cstdio>
-#include <string>
 #include <string_view>
 
-// The value of BaseDir ("" when absent), and the log directory below it.
+// The value of BaseDir ("" when absent), and the log directory below it, of
+// any length (null only when memory ran out).
 extern const char* Base_dir;
-extern std::string Log_dir;
+extern char* Log_dir;
 
 // Sets Base_dir and derives Log_dir ("<BaseDir>/Cloud/.logs") from it.
 void set_base_dir(const char* base);
@@ -27,7 +29,7 @@ struct Log_record {
 // Appends one status row per readable provider log in Log_dir, in directory
 // order, at most max_status_rows. Returns -1 when Log_dir cannot be opened
 // (no body), otherwise 0.
-int ko_print_status(std::string& out);
+int ko_print_status(Byte_buffer& out);
 
 // The provider id of a log directory entry: the tail of name from the first
 // occurrence of the first provider word that occurs in it ("plovenquartzel",
@@ -47,23 +49,23 @@ std::string_view status_text(unsigned char code);
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
 // Appends the status row of one record.
-void print_log(const Log_record& record, const char* id, std::string& out);
+void print_log(const Log_record& record, const char* id, Byte_buffer& out);
 
 // Appends one piece of a configuration line (at most one fgets buffer) in its
 // marked-up form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6,
 // field 6 with its last byte replaced by '/'; field 3 and fields after 6 are
 // held back. Fields are the non-empty runs between commas.
-void mark_up_config_piece(std::string_view piece, std::string& out);
+void mark_up_config_piece(std::string_view piece, Byte_buffer& out);
 
 // Appends the lines of in as marked-up lines to out, read in pieces of at most
 // one 256-byte fgets buffer.
-void write_marked_up_config(std::FILE* in, std::string& out);
+void write_marked_up_config(std::FILE* in, Byte_buffer& out);
 
 // Appends the configuration file at path as marked-up lines. A missing file
 // gives nothing; one that cannot be opened writes "read Cloud error" to
 // standard error.
-void print_cloud_config(const char* path, std::string& out);
+void print_cloud_config(const char* path, Byte_buffer& out);
 
 // Answers one request: the header block, then what the action named by the
 // query string (null when QUERY_STRING is unset) gives.
-void answer_cloud_status_request(char* query, const char* conf_path, std::string& response);
+void answer_cloud_status_request(char* query, const char* conf_path, Byte_buffer& response);

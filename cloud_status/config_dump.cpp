@@ -16,7 +16,7 @@ constexpr std::string_view next_mark = "&#62";
 
 } // namespace
 
-void mark_up_config_piece(std::string_view piece, std::string& out) {
+void mark_up_config_piece(std::string_view piece, Byte_buffer& out) {
     std::size_t pos = 0;
     for (int index = 0; index <= 6; ++index) {
         while (pos < piece.size() && piece[pos] == ',')
@@ -26,24 +26,24 @@ void mark_up_config_piece(std::string_view piece, std::string& out) {
         std::size_t end = piece.find(',', pos);
         if (end == std::string_view::npos)
             end = piece.size();
-        const std::string_view field = piece.substr(pos, end - pos);
+        const std::string_view field(piece.data() + pos, end - pos);
         pos = end;
 
         if (index == 0) {
-            out += open_mark;
-            out += field;
+            out.append(open_mark);
+            out.append(field);
         } else if (index == 6) {
-            out += next_mark;
-            out += field.substr(0, field.size() - 1);
-            out += '/';
+            out.append(next_mark);
+            out.append({field.data(), field.size() - 1});
+            out.append('/');
         } else if (index != 3) {
-            out += next_mark;
-            out += field;
+            out.append(next_mark);
+            out.append(field);
         }
     }
 }
 
-void write_marked_up_config(std::FILE* in, std::string& out) {
+void write_marked_up_config(std::FILE* in, Byte_buffer& out) {
     char line[config_line_buffer_size];
     while (std::fgets(line, sizeof line, in) != nullptr) {
         // A NUL byte read from the file ends the piece, as for any C string.
@@ -51,7 +51,7 @@ void write_marked_up_config(std::FILE* in, std::string& out) {
     }
 }
 
-void print_cloud_config(const char* path, std::string& out) {
+void print_cloud_config(const char* path, Byte_buffer& out) {
     if (::access(path, F_OK) != 0)
         return;
 
@@ -59,7 +59,9 @@ void print_cloud_config(const char* path, std::string& out) {
     Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     std::FILE* file = fd.valid() ? ::fdopen(fd.get(), "rb") : nullptr;
     if (file == nullptr) {
-        std::fputs("read Cloud error", stderr);
+        static constexpr std::string_view message = "read Cloud error";
+        // Straight to the descriptor: nothing else is ever written there.
+        static_cast<void>(::write(STDERR_FILENO, message.data(), message.size()));
         return;
     }
     fd.release(); // fclose closes it now

@@ -4,8 +4,6 @@
 #include "cloud_status.h"
 
 #include <cstdlib>
-#include <new>
-#include <string>
 
 #ifndef CLOUD_CONF_PATH
 #define CLOUD_CONF_PATH "/opt/etc/Cloud.conf"
@@ -13,15 +11,10 @@
 
 int main() {
     ignore_broken_pipe();
-    std::string response;
-    try {
-        response.reserve(initial_response_capacity);
-        answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH, response);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the header block alone, as for any failed action.
-        send_response(header_block);
-        return 0;
-    }
-    send_response(response);
+    Byte_buffer response;
+    response.reserve(initial_response_capacity);
+    answer_cloud_status_request(std::getenv("QUERY_STRING"), CLOUD_CONF_PATH, response);
+    // Out of memory: the header block alone, as for any failed action.
+    send_response(response.failed() ? header_block : response.view());
     return 0;
 }

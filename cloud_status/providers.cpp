@@ -1,11 +1,11 @@
 #include "cloud_status.h"
 
-#include <cstring>
+#include <array>
 
 namespace {
 
 struct Provider {
-    const char* word;
+    std::string_view word;
     std::string_view label;
 };
 
@@ -18,16 +18,19 @@ constexpr Provider providers[] = {
 };
 
 // Status codes are the consecutive bytes 'p' to 'v'.
-constexpr std::string_view status_texts[] = {
+constexpr std::array<std::string_view, 7> status_texts = {
     "Initialing", "Sync", "Downup", "Seeding", "Downloading", "Stop", "Error",
 };
 
 } // namespace
 
 const char* getlogid(const char* name) {
+    // Names and words are short: a plain search is all it takes.
+    const std::string_view text = name;
     for (const Provider& provider : providers) {
-        if (const char* found = std::strstr(name, provider.word))
-            return found;
+        const std::size_t found = text.find(provider.word);
+        if (found != std::string_view::npos)
+            return name + found;
     }
     return nullptr;
 }
@@ -42,7 +45,7 @@ std::string_view provider_label(std::string_view id) {
 
 std::string_view status_text(unsigned char code) {
     const unsigned index = code - static_cast<unsigned>('p');
-    if (index < std::size(status_texts))
+    if (index < status_texts.size())
         return status_texts[index];
     return {};
 }

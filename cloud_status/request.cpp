@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-void answer_cloud_status_request(char* query, const char* conf_path, std::string& response) {
+void answer_cloud_status_request(char* query, const char* conf_path, Byte_buffer& response) {
     write_header_block(response);
     init_cgi(query);
 

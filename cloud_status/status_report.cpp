@@ -24,7 +24,7 @@ int read_log(int log_dir_fd, const char* id, Log_record& record) {
     return 1;
 }
 
-void print_log(const Log_record& record, const char* id, std::string& out) {
+void print_log(const Log_record& record, const char* id, Byte_buffer& out) {
     std::string_view message;
     if (record.length > 1) {
         const char* text = record.bytes + 1;
@@ -40,8 +40,10 @@ void print_log(const Log_record& record, const char* id, std::string& out) {
         Row_end::line_feed);
 }
 
-int ko_print_status(std::string& out) {
-    Unique_dir dir(::opendir(Log_dir.c_str()));
+int ko_print_status(Byte_buffer& out) {
+    if (Log_dir == nullptr)
+        return -1;
+    Unique_dir dir(::opendir(Log_dir));
     if (!dir)
         return -1;
 

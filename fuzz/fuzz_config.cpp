@@ -42,9 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0; // fmemopen wants a buffer
     std::FILE* in = ::fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-    std::string dump;
-    write_marked_up_config(in, dump);
+    Byte_buffer buffer;
+    write_marked_up_config(in, buffer);
     std::fclose(in);
+    const std::string dump(buffer.view());
 
     std::size_t pieces = 0;
     const std::string expected = model_dump(data, size, pieces);

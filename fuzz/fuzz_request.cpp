@@ -52,14 +52,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(query.get(), data, length);
     query[length] = '\0';
 
-    std::string response;
+    Byte_buffer buffer;
 #ifdef FUZZ_CLOUD_STATUS
-    answer_cloud_status_request(query.get(), "Cloud.conf", response);
+    answer_cloud_status_request(query.get(), "Cloud.conf", buffer);
 #else
-    answer_mount_folders_request(query.get(), response);
+    answer_mount_folders_request(query.get(), buffer);
 #endif
 
-    if (response.compare(0, header.size(), header) != 0)
+    const std::string response(buffer.view());
+    if (buffer.failed() || response.compare(0, header.size(), header) != 0)
         fail("no header block");
     const std::string body = response.substr(header.size());
     const char* action = get_cgi("action_mode");

@@ -60,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string first = size > 0 ? bytes.substr(1, cut > 0 ? cut - 1 : 0) : "";
     const std::string second = size > 0 ? bytes.substr(first.size() + 1) : "";
 
-    std::string row;
+    Byte_buffer buffer;
     begin_row_list();
-    write_row(row, {first, second}, Row_end::none);
+    write_row(buffer, {first, second}, Row_end::none);
+    const std::string row(buffer.view());
 
     for (std::size_t i = 0; i < row.size(); ++i) {
         const auto c = static_cast<unsigned char>(row[i]);

@@ -2,7 +2,6 @@
 #include "mount_folders.h"
 
 #include <fcntl.h>
-#include <new>
 #include <string_view>
 
 namespace {
@@ -60,25 +59,22 @@ int test_if_dir(int dir_fd, const char* name) {
     return fd.valid() ? 1 : 0;
 }
 
-int get_all_folder_in_mount_path(const char* path, std::vector<std::string>& names) {
-    names.clear();
+int get_all_folder_in_mount_path(const char* path, Folder_list& folders) {
+    folders.clear();
     Unique_dir dir(::opendir(path));
     if (!dir)
         return -1;
 
-    try {
-        names.reserve(64); // a typical disk root fits without regrowing
-        while (const dirent* entry = ::readdir(dir.get())) {
-            const std::string_view name = entry->d_name;
-            if (name[0] == '.' || is_system_folder(name))
-                continue;
-            if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), entry->d_name))
-                continue;
-            names.emplace_back(name);
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (name[0] == '.' || is_system_folder(name))
+            continue;
+        if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), entry->d_name))
+            continue;
+        if (!folders.add(name)) {
+            folders.clear();
+            return -1;
         }
-    } catch (const std::bad_alloc&) {
-        names.clear();
-        return -1;
     }
     return 0;
 }

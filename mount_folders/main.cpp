@@ -4,20 +4,13 @@
 #include "mount_folders.h"
 
 #include <cstdlib>
-#include <new>
-#include <string>
 
 int main() {
     ignore_broken_pipe();
-    std::string response;
-    try {
-        response.reserve(initial_response_capacity);
-        answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the header block alone, as for any failed action.
-        send_response(header_block);
-        return 0;
-    }
-    send_response(response);
+    Byte_buffer response;
+    response.reserve(initial_response_capacity);
+    answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
+    // Out of memory: the header block alone, as for any failed action.
+    send_response(response.failed() ? header_block : response.view());
     return 0;
 }

@@ -1,14 +1,14 @@
 // The mount folder lister: the visible sub-folders of one directory.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "byte_buffer.h"
+#include "folder_list.h"
 
 // Collects, in directory stream order, the names of the entries of path that
 // open as a directory (symbolic links to folders included), leaving out hidden
-// names and file-system bookkeeping folders. Returns 0 with names filled, or
-// -1 when path cannot be opened or memory runs out (names is then left empty).
-int get_all_folder_in_mount_path(const char* path, std::vector<std::string>& names);
+// names and file-system bookkeeping folders. Returns 0 with folders filled, or
+// -1 when path cannot be opened or memory runs out (folders is then empty).
+int get_all_folder_in_mount_path(const char* path, Folder_list& folders);
 
 // 1 when name equals, ignoring ASCII case, a folder that FAT, NTFS or ext
 // volumes keep for themselves; otherwise 0.
@@ -24,4 +24,4 @@ int upper_strcmp(const char* a, const char* b);
 
 // Answers one request: the header block, then the folder rows of the directory
 // in action_mode (no body when it cannot be listed).
-void answer_mount_folders_request(char* query, std::string& response);
+void answer_mount_folders_request(char* query, Byte_buffer& response);

@@ -1,15 +1,15 @@
 #include "cgi.h"
 #include "mount_folders.h"
 
-void answer_mount_folders_request(char* query, std::string& response) {
+void answer_mount_folders_request(char* query, Byte_buffer& response) {
     write_header_block(response);
     init_cgi(query);
 
     const char* path = get_cgi("action_mode");
-    std::vector<std::string> names;
-    if (get_all_folder_in_mount_path(path != nullptr ? path : "", names) < 0)
+    Folder_list folders;
+    if (get_all_folder_in_mount_path(path != nullptr ? path : "", folders) < 0)
         return;
     begin_row_list();
-    for (const std::string& name : names)
+    for (std::string_view name : folders)
         write_row(response, {name}, Row_end::none);
 }

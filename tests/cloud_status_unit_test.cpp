@@ -78,9 +78,9 @@ TEST(CloudStatus, MarksUpConfigPieces) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.piece);
-        std::string out;
+        Byte_buffer out;
         mark_up_config_piece(c.piece, out);
-        EXPECT_EQ(out, c.expected);
+        EXPECT_EQ(out.view(), c.expected);
     }
 }
 

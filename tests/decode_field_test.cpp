@@ -52,6 +52,25 @@ TEST(DecodeField, DecodesInPlaceKeepingTheFieldLength) {
         {"%%%%", "%%\0\0"s},
         {"%+", "%\0"s},
         {"%-", "%\0"s},
+        {"%+-1", "%1\0\0"s},
+        // read as glibc's scanf reads "%02x": white space before the number is
+        // skipped and not counted, "0x" is a prefix, a sign takes a place
+        {"% 41", "A1\0\0"s},
+        {"%  4", "\x04"
+                 "4\0\0"s},
+        {"%\t\n1x", "\x01"
+                    "1x\0\0"s},
+        {"% -1", "\xff"
+                 "1\0\0"s},
+        {"% ", "%\0"s},
+        {"%0x41", "\0"
+                  "41\0\0"s},
+        {"%0X", "\0\0\0"s},
+        {"%07", "\x07\0\0"s},
+        {"%-0", "\0\0\0"s},
+        {"%+f", "\x0f\0\0"s},
+        {"%\f-a", "\xf6"
+                  "a\0\0"s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);

@@ -1,16 +1,19 @@
 #include "cgi.h"
 #include "support/json_rows.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
 std::string escaped(std::string_view value) {
-    std::string out = "kept";
+    Byte_buffer out;
+    out.append("kept");
     write_escaped_value(out, value);
-    EXPECT_EQ(out.substr(0, 4), "kept"); // appends, never replaces
-    return out.substr(4);
+    const std::string text(out.view());
+    EXPECT_EQ(text.substr(0, 4), "kept"); // appends, never replaces
+    return text.substr(4);
 }
 
 TEST(RowWriter, EscapesValuesAsJsonStringContent) {
@@ -66,20 +69,39 @@ TEST(RowWriter, EscapedValuesParseBackToTheInput) {
 }
 
 TEST(RowWriter, FollowsTheRowListRule) {
-    std::string body;
+    Byte_buffer body;
     begin_row_list();
     write_row(body, {"a", "", "b"}, Row_end::line_feed);
     write_row(body, {"c"}, Row_end::line_feed);
     begin_row_list();
     write_row(body, {"d"}, Row_end::none);
     write_row(body, {"e"}, Row_end::none);
-    EXPECT_EQ(body, "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
+    EXPECT_EQ(body.view(), "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
 }
 
 TEST(RowWriter, HeaderBlockIsExact) {
-    std::string out;
+    Byte_buffer out;
     write_header_block(out);
-    EXPECT_EQ(out, "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
+    EXPECT_EQ(out.view(), "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
+}
+
+TEST(RowWriter, BufferThatRanOutOfMemoryTakesNothingMore) {
+    // A response built after memory ran out is answered with the header
+    // block alone: the buffer must say so and never take half a row.
+    Byte_buffer out;
+    std::string expected;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string piece = "piece " + std::to_string(i) + ',';
+        ASSERT_TRUE(out.append(piece));
+        expected += piece;
+    }
+    EXPECT_EQ(out.view(), expected); // growing keeps every byte
+    EXPECT_FALSE(out.failed());
+    EXPECT_FALSE(out.reserve(SIZE_MAX)); // more than any memory
+    EXPECT_TRUE(out.failed());
+    EXPECT_FALSE(out.append("more"));
+    EXPECT_FALSE(out.append('x'));
+    EXPECT_EQ(out.view(), expected);
 }
 
 } // namespace

@@ -59,5 +59,40 @@ for program in cloud_status mount_folders; do
 done
 check "the configuration path" grep -q -a '/opt/etc/Cloud.conf' "$cgi/cloud_status"
 
+# A device program must start on a CPU without FPU, from nothing but itself.
+static_elf() { ! readelf -lW "$1" | grep -qE '^ +(INTERP|DYNAMIC) '; }
+# Symbols only the C++ runtime library defines (the program is linked as C,
+# so none can be there; this says so if the build ever changes).
+no_cxx_runtime() {
+  ! nm "$1" | grep -qE ' (__cxa_(throw|begin_catch|allocate_exception|guard_acquire|pure_virtual)|__gxx_personality|_Unwind_|_ZTI|_ZTV|_ZSt9terminate|_ZSt[0-9]+__throw|_Znw|_Zdl)'
+}
+# Instructions that need an FPU (MIPS coprocessor 1; ARM VFP, NEON and FPA).
+fp_instructions() {
+  "$OBJDUMP" -d "$1" | awk -F'\t' -v arch="$FLOAT_ABI_CHECK" 'NF >= 3 {
+    op = $3; args = $4
+    if (arch == "mips" && (op ~ /\.(s|d|ps)(\.|$)/ || op ~ /^[ls][wdu]x?c1$/ ||
+        op ~ /^(d?m[ft]h?c1|[cm][ft]c1|bc1[a-z0-9]*|mov[ft])$/)) print
+    if (arch == "arm" && (op ~ /^v[a-z]/ || op ~ /^(ldf|stf|lfm|sfm|wfs|rfs|fld|fst|fm[rx]|fcpy)/ ||
+        (op ~ /^(ldc|stc|mcr|mrc|mcrr|mrrc|cdp)2?l?/ && args ~ /^(10|11),/))) print
+  }'
+}
+no_fp_instructions() { [ -z "$(fp_instructions "$1")" ]; }
+if [ -n "$DEVICE_LIBC" ]; then
+  for program in cloud_status mount_folders; do
+    check "$program is statically linked" static_elf "$cgi/$program"
+    check "$program needs no C++ runtime" no_cxx_runtime "$build/$program/$program"
+    case $FLOAT_ABI_CHECK in
+      mips) check "$program is soft-float" grep -q 'Tag_GNU_MIPS_ABI_FP: Soft float' \
+              <(readelf -A "$cgi/$program") ;;
+      arm) check "$program has no VFP attributes" \
+             bash -c "! readelf -A '$cgi/$program' | grep -qE 'Tag_(FP_arch|Advanced_SIMD_arch|ABI_VFP_args|ABI_HardFP_use)'" ;;
+    esac
+    if [ -n "$FLOAT_ABI_CHECK" ]; then
+      check "$program has no floating-point instruction" no_fp_instructions "$cgi/$program"
+      fp_instructions "$cgi/$program" | head -n 5
+    fi
+  done
+fi
+
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

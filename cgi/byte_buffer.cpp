@@ -1,0 +1,42 @@
+#include "byte_buffer.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+Byte_buffer::~Byte_buffer() {
+    std::free(data_);
+}
+
+bool Byte_buffer::reserve(std::size_t capacity) {
+    return capacity <= capacity_ || grow_for(capacity - size_);
+}
+
+bool Byte_buffer::grow_for(std::size_t extra) {
+    if (failed_ || extra > SIZE_MAX / 2 - size_) {
+        failed_ = true;
+        return false;
+    }
+    const std::size_t needed = size_ + extra;
+    if (needed <= capacity_)
+        return true;
+    // Doubling keeps appends amortised constant time.
+    std::size_t capacity = capacity_ < 64 ? 64 : capacity_;
+    while (capacity < needed)
+        capacity *= 2;
+    void* grown = std::realloc(data_, capacity);
+    if (grown == nullptr) {
+        failed_ = true;
+        return false;
+    }
+    data_ = static_cast<char*>(grown);
+    capacity_ = capacity;
+    return true;
+}
+
+void Byte_buffer::copy_in(std::string_view bytes) {
+    // An empty view may have no data pointer at all.
+    if (!bytes.empty())
+        std::memcpy(data_ + size_, bytes.data(), bytes.size());
+    size_ += bytes.size();
+}
