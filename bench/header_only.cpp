@@ -2,8 +2,6 @@
 #include "cgi.h"
 
 int main() {
-    std::string response;
-    write_header_block(response);
-    send_response(response);
+    send_response(header_block);
     return 0;
 }

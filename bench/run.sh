@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Measures what a request costs and how the folder list scales, against the
 # floors, and writes the table to docs/benchmarks.md. Takes a few minutes.
+# The x86_64 device build (static, musl: the one that ships) is measured
+# beside the static glibc build of the same code.
 # Usage: bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,16 +12,27 @@ rounds=${ROUNDS:-3}
 runs=${RUNS:-300}
 requests=${REQUESTS:-4000}
 
-scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc
-build="$root/build/bench"
-fixture="$build/fixture"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCGI_BENCH=ON \
-      -DCLOUD_CONF_PATH="$fixture/Cloud.conf" >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
-cloud_status="$build/cloud_status/cloud_status"
-mount_folders="$build/mount_folders/mount_folders"
-do_nothing="$build/bench/bench_do_nothing"
-header_only="$build/bench/bench_header_only"
+scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc dpkg-dev
+fixture="$root/build/bench-fixture"
+build_for_bench() { # DIR [cmake options...]
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCGI_BENCH=ON \
+        -DCLOUD_CONF_PATH="$fixture/Cloud.conf" "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)" >/dev/null
+}
+musl_build="$root/build/bench-musl"
+glibc_build="$root/build/bench-glibc"
+build_for_bench "$musl_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/x86_64.cmake"
+build_for_bench "$glibc_build"
+cloud_status="$musl_build/cloud_status/cloud_status"
+mount_folders="$musl_build/mount_folders/mount_folders"
+do_nothing="$musl_build/bench/bench_do_nothing"
+header_only="$musl_build/bench/bench_header_only"
+glibc_cloud_status="$glibc_build/cloud_status/cloud_status"
+glibc_mount_folders="$glibc_build/mount_folders/mount_folders"
+glibc_do_nothing="$glibc_build/bench/bench_do_nothing"
+flags=$(sed -n 's/^CMAKE_CXX_FLAGS_RELEASE:STRING=//p' "$musl_build/CMakeCache.txt")
 
 # Typical data: a disk with 20 folders, 4 provider logs, 4 configuration lines.
 rm -rf "$fixture"
@@ -59,15 +72,18 @@ in_cgi_env() { # program query command... : runs command in the program's CGI en
 
 names=("listing of 20 folders" "status of 4 logs" "configuration of 4 lines")
 programs=("$mount_folders" "$cloud_status" "$cloud_status")
+glibc_programs=("$glibc_mount_folders" "$glibc_cloud_status" "$glibc_cloud_status")
 queries=("action_mode=$disk" "action_mode=CLOUD_GETSTATUS&BaseDir=$disk" "action_mode=CLOUD_GETCONFIG")
 
-out="$build/benchmarks.md"
+out="$root/build/benchmarks.md"
 {
   echo "# Benchmarks"
   echo
   echo "Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(uname -sm), $(nproc) cores,"
-  echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1);"
-  echo "$(g++ --version | head -n1), static glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`-O2\`."
+  echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)."
+  echo "The device build: $(gcc --version | head -n1), static musl $(cat build/musl/source/VERSION),"
+  echo "\`$flags\` with the product compiled \`-Os\`. The glibc build: the same compiler, static"
+  echo "glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`$flags\`."
   echo
 } > "$out"
 
@@ -80,47 +96,50 @@ instructions() { # program query_for_the_environment
   echo "## Instructions per request"
   echo
   echo "valgrind --tool=callgrind, total instructions of the whole process (start-up included), in"
-  echo "the environment lighttpd gives a CGI (23 variables). The floor is the do-nothing static"
-  echo "program started with the same environment; \"own work\" is the difference."
+  echo "the environment lighttpd gives a CGI (23 variables). Goal: at most 10,000 for a typical"
+  echo "request of the device build."
   echo
-  echo "| request | instructions | do-nothing floor | own work | ratio to the floor |"
+  echo "| request | device build (musl) | glibc build | do-nothing, musl | do-nothing, glibc |"
   echo "|---|---:|---:|---:|---:|"
-  floor=$(instructions "$do_nothing" "")
-  count=$(instructions "$header_only" "")
-  echo "| header block only (no query) | $count | $floor | $((count - floor)) | $(echo "scale=2; $count / $floor" | bc) |"
+  echo "| header block only (no query) | $(instructions "$header_only" "") | - |" \
+       "$(instructions "$do_nothing" "") | $(instructions "$glibc_do_nothing" "") |"
   for i in "${!names[@]}"; do
-    floor=$(instructions "$do_nothing" "${queries[$i]}")
-    count=$(instructions "${programs[$i]}" "${queries[$i]}")
-    echo "| ${names[$i]} | $count | $floor | $((count - floor)) | $(echo "scale=2; $count / $floor" | bc) |"
+    echo "| ${names[$i]} | $(instructions "${programs[$i]}" "${queries[$i]}") |" \
+         "$(instructions "${glibc_programs[$i]}" "${queries[$i]}") |" \
+         "$(instructions "$do_nothing" "${queries[$i]}") |" \
+         "$(instructions "$glibc_do_nothing" "${queries[$i]}") |"
   done
   echo
 } >> "$out"
 
-# 2. Wall time: candidate and floor in one hyperfine run, in several rounds
-# taken one after another; the ratio is the median of the rounds' ratios.
+# 2. Wall time: the device build's request and both floors in one hyperfine
+# run, in several rounds one after another; ratios are medians of the rounds'.
 median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 {
   echo "## Wall time per request"
   echo
-  echo "hyperfine -N in the same CGI environment, $rounds rounds of $runs runs of candidate and floor;"
-  echo "median times in microseconds, and the median over the rounds of the ratio of the medians."
+  echo "hyperfine -N in the same CGI environment, $rounds rounds of $runs runs of the device build's"
+  echo "request, a static musl program and a static glibc program that do nothing; median times"
+  echo "in microseconds, and the median over the rounds of the ratio of the medians. Goal: at most"
+  echo "half the time of the glibc program that does nothing."
   echo
-  echo "| request | candidate µs | do-nothing µs | ratio |"
-  echo "|---|---:|---:|---:|"
+  echo "| request | device build µs | do-nothing musl µs | do-nothing glibc µs | ratio to glibc do-nothing | ratio to musl do-nothing |"
+  echo "|---|---:|---:|---:|---:|---:|"
   for i in "${!names[@]}"; do
-    ratios=() cand_times=() floor_times=()
+    ratios=() musl_ratios=() times=() musl_times=() glibc_times=()
     for ((r = 0; r < rounds; r++)); do
       in_cgi_env "${programs[$i]}" "${queries[$i]}" "$(command -v hyperfine)" -N --style none \
-        --warmup 20 --runs "$runs" --export-json "$build/wall.json" "${programs[$i]}" \
-        "$do_nothing" >/dev/null 2>&1
-      read -r cand base < <(jq -r '[.results[].median] | @tsv' "$build/wall.json")
-      cand_times+=("$cand") floor_times+=("$base")
-      ratios+=("$(echo "$cand / $base" | bc -l)")
+        --warmup 20 --runs "$runs" --export-json "$musl_build/wall.json" "${programs[$i]}" \
+        "$do_nothing" "$glibc_do_nothing" >/dev/null 2>&1
+      read -r ours musl glibc < <(jq -r '[.results[].median] | @tsv' "$musl_build/wall.json")
+      times+=("$ours") musl_times+=("$musl") glibc_times+=("$glibc")
+      ratios+=("$(echo "$ours / $glibc" | bc -l)") musl_ratios+=("$(echo "$ours / $musl" | bc -l)")
     done
-    printf '| %s | %.0f | %.0f | %.2f |\n' "${names[$i]}" \
-      "$(printf '%s\n' "${cand_times[@]}" | median | awk '{print $1 * 1e6}')" \
-      "$(printf '%s\n' "${floor_times[@]}" | median | awk '{print $1 * 1e6}')" \
-      "$(printf '%s\n' "${ratios[@]}" | median)"
+    printf '| %s | %.0f | %.0f | %.0f | %.2f | %.2f |\n' "${names[$i]}" \
+      "$(printf '%s\n' "${times[@]}" | median | awk '{print $1 * 1e6}')" \
+      "$(printf '%s\n' "${musl_times[@]}" | median | awk '{print $1 * 1e6}')" \
+      "$(printf '%s\n' "${glibc_times[@]}" | median | awk '{print $1 * 1e6}')" \
+      "$(printf '%s\n' "${ratios[@]}" | median)" "$(printf '%s\n' "${musl_ratios[@]}" | median)"
   done
   echo
 } >> "$out"
@@ -135,16 +154,16 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
   echo "| sub-folders | mount_folders ms | find ms | time ratio | mount_folders KiB | find KiB | memory ratio |"
   echo "|---:|---:|---:|---:|---:|---:|---:|"
   for n in 1000 10000 100000; do
-    dir="$build/scale-$n"
+    dir="$root/build/bench-scale-$n"
     if [ ! -d "$dir" ] || [ "$(find "$dir" -mindepth 1 -maxdepth 1 | wc -l)" -ne "$n" ]; then
       rm -rf "$dir"
       mkdir -p "$dir"
       (cd "$dir" && seq -f 'folder %06g' 1 "$n" | xargs -d '\n' mkdir)
     fi
     QUERY_STRING="action_mode=$(urlencode "$dir")" hyperfine -N --style none --warmup 3 \
-      --runs $((n >= 100000 ? 10 : 30)) --export-json "$build/scale.json" \
+      --runs $((n >= 100000 ? 10 : 30)) --export-json "$musl_build/scale.json" \
       "$mount_folders" "find $dir -mindepth 1 -maxdepth 1 -type d" >/dev/null 2>&1
-    read -r ours theirs < <(jq -r '[.results[].median] | @tsv' "$build/scale.json")
+    read -r ours theirs < <(jq -r '[.results[].median] | @tsv' "$musl_build/scale.json")
     ours_kib=$(QUERY_STRING="action_mode=$(urlencode "$dir")" /usr/bin/time -f %M "$mount_folders" 2>&1 >/dev/null)
     find_kib=$(/usr/bin/time -f %M find "$dir" -mindepth 1 -maxdepth 1 -type d 2>&1 >/dev/null)
     printf '| %d | %.1f | %.1f | %.2f | %d | %d | %.2f |\n' "$n" "$(echo "$ours * 1000" | bc -l)" \
@@ -194,25 +213,26 @@ throughput() { # path -> requests per second at concurrency 16
   echo
 } >> "$out"
 
-# 5. Stripped sizes, for this machine and every cross build present.
+# 5. Stripped sizes of every build present.
 {
-  echo "## Stripped binary sizes"
+  echo "## Stripped program sizes"
   echo
-  echo "| build | cloud_status bytes | mount_folders bytes | do-nothing bytes |"
-  echo "|---|---:|---:|---:|"
-  for dir in "$build" "$root"/build/{mipsel,mips,armhf,aarch64}; do
-    [ -x "$dir/cloud_status/cloud_status" ] || continue
+  echo "Every build found under build/ (a device build for each preset that was built). Goal: at"
+  echo "most 32 KiB (32,768 bytes) for every device program."
+  echo
+  echo "| build | C library | cloud_status bytes | mount_folders bytes |"
+  echo "|---|---|---:|---:|"
+  for name in mipsel mips arm aarch64 x86_64 default armhf; do
+    dir="$root/build/$name"
+    [ -x "$dir/cloud_status/cloud_status" ] && [ -x "$dir/mount_folders/mount_folders" ] || continue
     strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$dir/CMakeCache.txt")
+    libc=$(sed -n "s/^DEVICE_LIBC='\(.*\)'/\1/p" "$dir/package.conf")
     sizes=()
-    for program in cloud_status/cloud_status mount_folders/mount_folders bench/bench_do_nothing; do
-      if [ -x "$dir/$program" ]; then
-        "${strip_tool:-strip}" -o "$work/stripped" "$dir/$program"
-        sizes+=("$(stat -c %s "$work/stripped")")
-      else
-        sizes+=("-")
-      fi
+    for program in cloud_status/cloud_status mount_folders/mount_folders; do
+      "${strip_tool:-strip}" -o "$work/stripped" "$dir/$program"
+      sizes+=("$(stat -c %s "$work/stripped")")
     done
-    echo "| $(basename "$dir" | sed 's/^bench$/x86-64 (this machine)/') | ${sizes[0]} | ${sizes[1]} | ${sizes[2]} |"
+    echo "| $name | ${libc:-glibc} | ${sizes[0]} | ${sizes[1]} |"
   done
   echo
 } >> "$out"

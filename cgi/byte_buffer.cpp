@@ -5,7 +5,8 @@
 #include <cstring>
 
 Byte_buffer::~Byte_buffer() {
-    std::free(data_);
+    if (on_heap_)
+        std::free(data_);
 }
 
 bool Byte_buffer::reserve(std::size_t capacity) {
@@ -24,13 +25,16 @@ bool Byte_buffer::grow_for(std::size_t extra) {
     std::size_t capacity = capacity_ < 64 ? 64 : capacity_;
     while (capacity < needed)
         capacity *= 2;
-    void* grown = std::realloc(data_, capacity);
+    void* grown = std::realloc(on_heap_ ? data_ : nullptr, capacity);
     if (grown == nullptr) {
         failed_ = true;
         return false;
     }
+    if (!on_heap_ && size_ > 0)
+        std::memcpy(grown, data_, size_);
     data_ = static_cast<char*>(grown);
     capacity_ = capacity;
+    on_heap_ = true;
     return true;
 }
 

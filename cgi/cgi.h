@@ -29,6 +29,11 @@ void set_cgi(const char* name, const char* value);
 // freed at its end are set to NUL. Nothing outside the field is touched.
 void decode_cgi_field(char* field);
 
+// The same for a field that ends at its first NUL or after length bytes
+// (field[length] must be a NUL); returns how many bytes the decoded field has
+// before its zero-filled tail (decoded NULs included).
+std::size_t decode_field(char* field, std::size_t length);
+
 // The number after a '%', read from the rest of its field (text, length
 // bytes) exactly as glibc's scanf reads "%02x": white space skipped (it does
 // not count towards the width), then at most two characters: a sign, a "0x"
@@ -64,8 +69,9 @@ enum class Row_end { none, line_feed };
 // Starts a row list: the next row is written without a leading ','.
 void begin_row_list();
 
-// Appends one row, ["v1","v2",...], preceded by ',' unless it is the first of
-// its list. Each value is escaped as the content of a JSON string literal.
+// Appends one row, ["v1","v2",...] (at least one value), preceded by ','
+// unless it is the first of its list. Each value is escaped as the content of
+// a JSON string literal.
 void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values, Row_end end);
 
 // Appends value as the content of a JSON/JavaScript string literal, so that a

@@ -1,5 +1,6 @@
 #include "cgi.h"
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 
@@ -14,6 +15,14 @@ int hex_digit_value(unsigned char c) {
         return c - 'A' + 10;
     return -1;
 }
+
+// The bytes decoding rewrites, and the NUL that ends a field.
+constexpr std::array<bool, 256> make_decode_stops() {
+    std::array<bool, 256> stops{};
+    stops['%'] = stops['+'] = stops['\0'] = true;
+    return stops;
+}
+constexpr std::array<bool, 256> decode_stops = make_decode_stops();
 
 // The white space scanf skips in the C locale.
 bool is_scanf_space(unsigned char c) {
@@ -55,19 +64,26 @@ int read_escape_number(const char* text, std::size_t length) {
     return static_cast<int>(number & 0xFFu);
 }
 
-void decode_cgi_field(char* field) {
-    const std::size_t length = std::strlen(field);
+std::size_t decode_field(char* field, std::size_t length) {
+    // Text without escapes, most of a query, stays where it is. The scan
+    // stops at the NUL at field[length] at the latest.
+    std::size_t read = 0;
+    while (!decode_stops[static_cast<unsigned char>(field[read])])
+        ++read;
+    if (read >= length || field[read] == '\0')
+        return read < length ? read : length;
+    // The field ends at its first NUL: what lies behind it is not decoded now.
+    const std::size_t end = read + ::strnlen(field + read, length - read);
     // The write cursor never overtakes the read cursor, so every escape is
     // read from text that has not been rewritten yet.
-    std::size_t read = 0;
-    std::size_t write = 0;
-    while (read < length) {
+    std::size_t write = read;
+    while (read < end) {
         const char c = field[read];
         if (c == '+') {
             field[write++] = ' ';
             ++read;
         } else if (c == '%') {
-            const std::size_t rest = length - read - 1;
+            const std::size_t rest = end - read - 1;
             const int number = read_escape_number(field + read + 1, rest);
             field[write++] = number < 0 ? '%' : static_cast<char>(number);
             // The two characters after the '%' go whatever they held.
@@ -77,5 +93,10 @@ void decode_cgi_field(char* field) {
             ++read;
         }
     }
-    std::memset(field + write, 0, length - write);
+    std::memset(field + write, 0, end - write);
+    return write;
+}
+
+void decode_cgi_field(char* field) {
+    decode_field(field, std::strlen(field));
 }

@@ -1,5 +1,6 @@
 #include "cgi.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,12 +15,16 @@ struct Param {
 // The request parameter table. Names and values point into the query string.
 // Parameters are kept in the order they arrived; a lookup takes the latest,
 // so a later field replaces an earlier one of the same name. It lives until
-// the process ends, so it holds nothing that needs a destructor.
+// the process ends, so it holds nothing that needs a destructor. A typical
+// query fits the first few slots, which need no allocation.
+constexpr std::size_t first_param_slots = 16;
+
 struct Param_table {
     bool present;
     Param* params;
     std::size_t count;
     std::size_t capacity;
+    Param first_params[first_param_slots];
 };
 
 Param_table table;
@@ -35,24 +40,57 @@ Param* find_latest(const char* name) {
 // Out of memory leaves no table at all: every lookup then yields null, as
 // when there is no query string, and the request gets no body.
 void add_param(const char* name, const char* value) {
+    if (table.params == nullptr) {
+        table.params = table.first_params;
+        table.capacity = first_param_slots;
+    }
     if (table.count == table.capacity) {
-        const std::size_t capacity = table.capacity < 8 ? 8 : table.capacity * 2;
-        void* grown = table.capacity < SIZE_MAX / 2 / sizeof(Param)
-                          ? std::realloc(table.params, capacity * sizeof(Param))
-                          : nullptr;
+        const bool on_heap = table.params != table.first_params;
+        void* grown =
+            table.capacity < SIZE_MAX / 2 / sizeof(Param)
+                ? std::realloc(on_heap ? table.params : nullptr, table.capacity * 2 * sizeof(Param))
+                : nullptr;
         if (grown == nullptr) {
             table.present = false;
             table.count = 0;
             return;
         }
+        if (!on_heap)
+            std::memcpy(grown, table.params, table.count * sizeof(Param));
         table.params = static_cast<Param*>(grown);
-        table.capacity = capacity;
+        table.capacity *= 2;
     }
     table.params[table.count++] = {name, value};
 }
 
-bool is_separator(char c) {
-    return c == '&' || c == ';';
+// The bytes that end a piece: the separators '&' and ';', and the end of
+// the query string.
+constexpr std::array<bool, 256> make_piece_ends() {
+    std::array<bool, 256> ends{};
+    ends['&'] = ends[';'] = ends['\0'] = true;
+    return ends;
+}
+constexpr std::array<bool, 256> piece_ends = make_piece_ends();
+
+// Stores the fields of one piece, [piece, end): each is decoded, then cut at
+// its first '='. Decoding runs before the cut, so an encoded '=' splits a
+// name; a decoded NUL ends its field, and the rest of the piece is met again
+// as a further field.
+void add_fields(char* piece, char* end) {
+    char* cursor = piece;
+    while (cursor < end && table.present) {
+        char* field = cursor;
+        const std::size_t decoded = decode_field(field, static_cast<std::size_t>(end - field));
+        const void* nul = std::memchr(field, '\0', decoded);
+        const std::size_t text = nul != nullptr ? static_cast<const char*>(nul) - field : decoded;
+        cursor = field + text;
+        while (cursor < end && *cursor == '\0')
+            ++cursor;
+        if (char* equals = static_cast<char*>(std::memchr(field, '=', text))) {
+            *equals = '\0';
+            add_param(field, equals + 1);
+        }
+    }
 }
 
 } // namespace
@@ -63,27 +101,19 @@ void init_cgi(char* query) {
     if (query == nullptr)
         return;
 
-    char* const end = query + std::strlen(query);
-    for (char* p = query; p < end; ++p) {
-        if (is_separator(*p))
-            *p = '\0';
-    }
-
-    // Decoding runs before the cut at '=', so an encoded '=' splits a name;
-    // a decoded NUL ends its field, and the rest of the piece is met again
-    // as a further field.
-    char* cursor = query;
-    while (cursor < end && table.present) {
-        char* field = cursor;
-        decode_cgi_field(field);
-        cursor += std::strlen(field);
-        while (cursor < end && *cursor == '\0')
-            ++cursor;
-        char* equals = std::strchr(field, '=');
-        if (equals != nullptr) {
-            *equals = '\0';
-            add_param(field, equals + 1);
-        }
+    // Piece by piece: each is cut at the next '&' or ';' before it is
+    // decoded, so an encoded '&' or ';' stays inside its value.
+    char* piece = query;
+    for (;;) {
+        char* end = piece;
+        while (!piece_ends[static_cast<unsigned char>(*end)])
+            ++end;
+        const bool last = *end == '\0';
+        *end = '\0';
+        add_fields(piece, end);
+        if (last || !table.present)
+            return;
+        piece = end + 1;
     }
 }
 

@@ -5,13 +5,12 @@
 #include "byte_buffer.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <string_view>
 
 // The value of BaseDir ("" when absent), and the log directory below it, of
 // any length (null only when memory ran out).
 extern const char* Base_dir;
-extern char* Log_dir;
+extern const char* Log_dir;
 
 // Sets Base_dir and derives Log_dir ("<BaseDir>/Cloud/.logs") from it.
 void set_base_dir(const char* base);
@@ -51,15 +50,16 @@ int read_log(int log_dir_fd, const char* id, Log_record& record);
 // Appends the status row of one record.
 void print_log(const Log_record& record, const char* id, Byte_buffer& out);
 
-// Appends one piece of a configuration line (at most one fgets buffer) in its
-// marked-up form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6,
-// field 6 with its last byte replaced by '/'; field 3 and fields after 6 are
-// held back. Fields are the non-empty runs between commas.
+// Appends one piece of a configuration line (what one fgets into a 256-byte
+// buffer gives; its text ends at a NUL) in its marked-up form: "&#60" before
+// field 0, "&#62" before fields 1, 2, 4, 5 and 6, field 6 with its last byte
+// replaced by '/'; field 3 and fields after 6 are held back. Fields are the
+// non-empty runs between commas.
 void mark_up_config_piece(std::string_view piece, Byte_buffer& out);
 
-// Appends the lines of in as marked-up lines to out, read in pieces of at most
-// one 256-byte fgets buffer.
-void write_marked_up_config(std::FILE* in, Byte_buffer& out);
+// Appends what the descriptor fd reads as marked-up lines to out, piece by
+// piece exactly as fgets with a 256-byte buffer would read them.
+void write_marked_up_config(int fd, Byte_buffer& out);
 
 // Appends the configuration file at path as marked-up lines. A missing file
 // gives nothing; one that cannot be opened writes "read Cloud error" to

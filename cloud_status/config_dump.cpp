@@ -1,54 +1,106 @@
 #include "cloud_status.h"
 #include "handles.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-// One fgets buffer: a longer line is read, and marked up, in pieces.
-constexpr int config_line_buffer_size = 256;
-
 constexpr std::string_view open_mark = "&#60";
 constexpr std::string_view next_mark = "&#62";
+
+// Reads a file in the pieces fgets(line, 256, file) gives: a line with its
+// line end, or 255 bytes of a longer one. A read error ends the pieces and
+// drops the one being read, as fgets does.
+class Piece_reader {
+  public:
+    explicit Piece_reader(int fd) : fd_(fd) {}
+
+    // The next piece; empty at the end of the file or after an error.
+    std::string_view next() {
+        for (;;) {
+            const std::size_t available = end_ - start_;
+            const std::size_t limit = available < max_piece ? available : max_piece;
+            const char* piece = buffer_ + start_;
+            if (const void* line_end = std::memchr(piece, '\n', limit))
+                return take(static_cast<const char*>(line_end) - piece + 1);
+            if (available >= max_piece || (at_end_ && available > 0))
+                return take(limit);
+            if (at_end_ || !read_more())
+                return {};
+        }
+    }
+
+  private:
+    static constexpr std::size_t max_piece = 255;
+
+    std::string_view take(std::size_t size) {
+        const std::string_view piece(buffer_ + start_, size);
+        start_ += size;
+        return piece;
+    }
+
+    // Keeps what is left of the buffer and reads behind it. False on an error.
+    bool read_more() {
+        const std::size_t left = end_ - start_;
+        std::memmove(buffer_, buffer_ + start_, left);
+        start_ = 0;
+        end_ = left;
+        ssize_t got;
+        do
+            got = ::read(fd_, buffer_ + end_, sizeof buffer_ - end_);
+        while (got < 0 && errno == EINTR);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            at_end_ = true;
+        end_ += static_cast<std::size_t>(got);
+        return true;
+    }
+
+    int fd_;
+    std::size_t start_ = 0;
+    std::size_t end_ = 0;
+    bool at_end_ = false;
+    char buffer_[4096];
+};
 
 } // namespace
 
 void mark_up_config_piece(std::string_view piece, Byte_buffer& out) {
-    std::size_t pos = 0;
+    // The marks of fields 0, 1, 2, 4, 5 and 6 at the most, and never more of
+    // the piece than there is.
+    char* to = out.begin_write(piece.size() + 6 * open_mark.size());
+    if (to == nullptr)
+        return;
+    const char* at = piece.data();
+    const char* const end = at + piece.size();
+    // The text of a piece ends at a NUL, as a C string's does.
+    auto in_text = [&end](const char* p) { return p < end && *p != '\0'; };
     for (int index = 0; index <= 6; ++index) {
-        while (pos < piece.size() && piece[pos] == ',')
-            ++pos;
-        if (pos == piece.size())
-            return;
-        std::size_t end = piece.find(',', pos);
-        if (end == std::string_view::npos)
-            end = piece.size();
-        const std::string_view field(piece.data() + pos, end - pos);
-        pos = end;
-
-        if (index == 0) {
-            out.append(open_mark);
-            out.append(field);
-        } else if (index == 6) {
-            out.append(next_mark);
-            out.append({field.data(), field.size() - 1});
-            out.append('/');
-        } else if (index != 3) {
-            out.append(next_mark);
-            out.append(field);
-        }
+        while (in_text(at) && *at == ',')
+            ++at;
+        if (!in_text(at))
+            break;
+        const char* field = at;
+        while (in_text(at) && *at != ',')
+            ++at;
+        if (index == 3)
+            continue;
+        to = copy_to(to, index == 0 ? open_mark : next_mark);
+        to = copy_to(to, {field, static_cast<std::size_t>(at - field)});
+        if (index == 6)
+            to[-1] = '/'; // field 6 loses its last byte
     }
+    out.end_write(to);
 }
 
-void write_marked_up_config(std::FILE* in, Byte_buffer& out) {
-    char line[config_line_buffer_size];
-    while (std::fgets(line, sizeof line, in) != nullptr) {
-        // A NUL byte read from the file ends the piece, as for any C string.
-        mark_up_config_piece(std::string_view(line, std::strlen(line)), out);
-    }
+void write_marked_up_config(int fd, Byte_buffer& out) {
+    Piece_reader pieces(fd);
+    for (std::string_view piece = pieces.next(); !piece.empty(); piece = pieces.next())
+        mark_up_config_piece(piece, out);
 }
 
 void print_cloud_config(const char* path, Byte_buffer& out) {
@@ -56,15 +108,12 @@ void print_cloud_config(const char* path, Byte_buffer& out) {
         return;
 
     // O_NONBLOCK: a FIFO at the configuration path must not hang the request.
-    Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    std::FILE* file = fd.valid() ? ::fdopen(fd.get(), "rb") : nullptr;
-    if (file == nullptr) {
+    const Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid()) {
         static constexpr std::string_view message = "read Cloud error";
         // Straight to the descriptor: nothing else is ever written there.
         static_cast<void>(::write(STDERR_FILENO, message.data(), message.size()));
         return;
     }
-    fd.release(); // fclose closes it now
-    write_marked_up_config(file, out);
-    std::fclose(file);
+    write_marked_up_config(fd.get(), out);
 }

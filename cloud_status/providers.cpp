@@ -22,15 +22,26 @@ constexpr std::array<std::string_view, 7> status_texts = {
     "Initialing", "Sync", "Downup", "Seeding", "Downloading", "Stop", "Error",
 };
 
+// The first occurrence of word in text, or null. Names and words are short:
+// a plain search is all it takes.
+const char* find_word(std::string_view text, std::string_view word) {
+    for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
+        std::size_t i = 0;
+        while (i < word.size() && text[at + i] == word[i])
+            ++i;
+        if (i == word.size())
+            return text.data() + at;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 const char* getlogid(const char* name) {
-    // Names and words are short: a plain search is all it takes.
     const std::string_view text = name;
     for (const Provider& provider : providers) {
-        const std::size_t found = text.find(provider.word);
-        if (found != std::string_view::npos)
-            return name + found;
+        if (const char* found = find_word(text, provider.word))
+            return found;
     }
     return nullptr;
 }

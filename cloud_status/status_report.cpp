@@ -48,6 +48,7 @@ int ko_print_status(Byte_buffer& out) {
         return -1;
 
     begin_row_list();
+    const int dir_fd = dir.fd();
     int rows = 0;
     Log_record record;
     while (rows < max_status_rows) {
@@ -58,7 +59,7 @@ int ko_print_status(Byte_buffer& out) {
         const char* id = getlogid(entry->d_name);
         if (id == nullptr)
             continue;
-        if (read_log(dir.fd(), id, record) <= 0)
+        if (read_log(dir_fd, id, record) <= 0)
             continue;
         print_log(record, id, out);
         ++rows;

@@ -1,5 +1,5 @@
-// The folders a scan found: their names one after another in one buffer, each
-// ended by a NUL (a file name never holds one), in the order they were added.
+// The folders a scan found, in the order they were added: their names one
+// after another in one buffer, each preceded by its length.
 #pragma once
 
 #include "byte_buffer.h"
@@ -10,10 +10,19 @@
 
 class Folder_list {
   public:
+    Folder_list() = default;
+    // Starts in storage of the caller's, as a Byte_buffer does.
+    Folder_list(char* storage, std::size_t capacity) : names_(storage, capacity) {}
+
     // False once memory has run out; the list is then incomplete.
     bool add(std::string_view name) {
-        if (!names_.append(name) || !names_.append('\0'))
+        const std::size_t length = name.size();
+        char* to = names_.begin_write(sizeof length + length);
+        if (to == nullptr)
             return false;
+        std::memcpy(to, &length, sizeof length);
+        std::memcpy(to + sizeof length, name.data(), length);
+        names_.end_write(to + sizeof length + length);
         ++count_;
         return true;
     }
@@ -29,14 +38,19 @@ class Folder_list {
     class Iterator {
       public:
         explicit Iterator(const char* at) : at_(at) {}
-        std::string_view operator*() const { return {at_, std::strlen(at_)}; }
+        std::string_view operator*() const { return {at_ + sizeof(std::size_t), length()}; }
         Iterator& operator++() {
-            at_ += std::strlen(at_) + 1;
+            at_ += sizeof(std::size_t) + length();
             return *this;
         }
         bool operator!=(const Iterator& other) const { return at_ != other.at_; }
 
       private:
+        std::size_t length() const {
+            std::size_t length;
+            std::memcpy(&length, at_, sizeof length); // may be unaligned
+            return length;
+        }
         const char* at_;
     };
     Iterator begin() const { return Iterator(names_.data()); }

@@ -36,7 +36,7 @@ int upper_compare(std::string_view a, std::string_view b) {
 // Lengths first: most names differ from every system folder in length.
 bool is_system_folder(std::string_view name) {
     for (std::string_view folder : system_folders) {
-        if (upper_compare(name, folder) == 0)
+        if (name.size() == folder.size() && upper_compare(name, folder) == 0)
             return true;
     }
     return false;
@@ -65,11 +65,14 @@ int get_all_folder_in_mount_path(const char* path, Folder_list& folders) {
     if (!dir)
         return -1;
 
+    const int dir_fd = dir.fd();
     while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name = entry->d_name;
-        if (name[0] == '.' || is_system_folder(name))
+        if (entry->d_name[0] == '.') // ".", ".." and every hidden name
             continue;
-        if (!may_be_folder(entry->d_type) || !test_if_dir(dir.fd(), entry->d_name))
+        const std::string_view name = entry->d_name;
+        if (is_system_folder(name))
+            continue;
+        if (!may_be_folder(entry->d_type) || !test_if_dir(dir_fd, entry->d_name))
             continue;
         if (!folders.add(name)) {
             folders.clear();

@@ -7,8 +7,9 @@
 
 int main() {
     ignore_broken_pipe();
-    Byte_buffer response;
-    response.reserve(initial_response_capacity);
+    // A typical response is built here, on the stack, without an allocation.
+    char storage[initial_response_capacity];
+    Byte_buffer response(storage, sizeof storage);
     answer_mount_folders_request(std::getenv("QUERY_STRING"), response);
     // Out of memory: the header block alone, as for any failed action.
     send_response(response.failed() ? header_block : response.view());

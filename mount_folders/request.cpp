@@ -6,7 +6,9 @@ void answer_mount_folders_request(char* query, Byte_buffer& response) {
     init_cgi(query);
 
     const char* path = get_cgi("action_mode");
-    Folder_list folders;
+    // The folders of a typical disk fit here without an allocation.
+    char names[4096];
+    Folder_list folders(names, sizeof names);
     if (get_all_folder_in_mount_path(path != nullptr ? path : "", folders) < 0)
         return;
     begin_row_list();

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite:
-#  - natively with g++ and clang, under AddressSanitizer and UndefinedBehavior-
-#    Sanitizer, and cross-built for mipsel and armhf under qemu: unit, process-
-#    level, hostile file system, CGI host, browser and package tests;
+#  - natively with g++ and clang and under AddressSanitizer and Undefined-
+#    BehaviorSanitizer (glibc), and the device builds for mipsel and arm
+#    (soft-float, under qemu CPU models without FPU) and x86_64 (musl): unit,
+#    process-level, hostile file system, CGI host, browser and package tests;
 #  - the process-level tests once more under valgrind for the static build;
 #  - each libFuzzer harness for FUZZ_SECONDS (default 60; 0 skips them);
 #  - the load test through lighttpd (LOAD_TEST=0 skips it).
@@ -14,11 +15,12 @@ cd "$root"
 node_packages=()
 command -v node >/dev/null || node_packages=(nodejs npm)
 scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei valgrind \
-  libclang-rt-14-dev qemu-user g++-mipsel-linux-gnu g++-arm-linux-gnueabihf "${node_packages[@]}"
+  libclang-rt-14-dev qemu-user dpkg-dev g++-mipsel-linux-gnu g++-arm-linux-gnueabi \
+  "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 
 jobs=$(nproc)
-for preset in ${PRESETS:-default clang sanitize mipsel armhf}; do
+for preset in ${PRESETS:-default clang sanitize mipsel arm x86_64}; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"

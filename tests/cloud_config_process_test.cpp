@@ -33,6 +33,13 @@ class CloudConfigProcess : public ::testing::Test {
     std::string conf_dir_;
 };
 
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 TEST_F(CloudConfigProcess, WritesTheMarkedUpLines) {
     struct Case {
         std::string contents;
@@ -53,6 +60,10 @@ TEST_F(CloudConfigProcess, WritesTheMarkedUpLines) {
         {"%s%n,<b>\r\n", "&#60%s%n&#62<b>\r\n"},
         // a line longer than 255 bytes is marked up in pieces
         {long_line, "&#60" + std::string(250, 'a') + "&#62bbbb&#60bbbbbb&#62c\n"},
+        // and so it is where it crosses the 4 KiB the file is read in at a time
+        {repeated("k,v\n", 1000) + long_line, repeated("&#60k&#62v\n", 1000) + "&#60" +
+                                                  std::string(250, 'a') +
+                                                  "&#62bbbb&#60bbbbbb&#62c\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contents);

@@ -54,6 +54,8 @@ TEST(ParamTable, AnswersLookupsAfterInit) {
         {"a=b%00c=d"s, {{"a", "b"}, {"c", "d"}}},
         {"a=%00%2541"s, {{"a", ""}, {"%41", absent}}},
         {"a=1%00a=2"s, {{"a", "2"}}},
+        // ... and each further field is decoded once more, not again and again
+        {"a=%00%2B%00%252541=v"s, {{"a", ""}, {"%41", "v"}, {"A", absent}}},
         // a '%' at the end of a field does not reach into the next one
         {"a=%&b=%4&c=1"s, {{"a", "%"}, {"b", "\x04"}, {"c", "1"}}},
     };
