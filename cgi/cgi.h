@@ -54,8 +54,9 @@ void write_header_block(Byte_buffer& out);
 
 // A response is built in memory and written once when the program ends: one
 // system call, and no stdio locking per piece of a row.
-// Writes the whole response to standard output. A failed write (no reader,
-// a full disk) ends it quietly: the program's exit status stays 0.
+// Writes the whole response to standard output, waiting while a non-blocking
+// output is full. A reader that is gone or a failed write (a full disk) ends
+// it quietly: the program's exit status stays 0.
 void send_response(std::string_view response);
 
 // Enough for a typical response, so it is built without regrowing.

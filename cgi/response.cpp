@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 int first_log = 0;
@@ -17,14 +18,37 @@ void write_header_block(Byte_buffer& out) {
     out.append(header_block);
 }
 
+namespace {
+
+// Waits until standard output takes more; false when it never will.
+bool wait_until_writable() {
+    pollfd output = {STDOUT_FILENO, POLLOUT, 0};
+    for (;;) {
+        const int ready = ::poll(&output, 1, -1);
+        if (ready > 0)
+            return (output.revents & POLLOUT) != 0;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
 void send_response(std::string_view response) {
     while (!response.empty()) {
         const ssize_t written = ::write(STDOUT_FILENO, response.data(), response.size());
+        if (written > 0) {
+            response.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
         if (written < 0 && errno == EINTR)
             continue;
-        if (written <= 0)
-            return;
-        response.remove_prefix(static_cast<std::size_t>(written));
+        // A web server may hand over a non-blocking pipe or socket: when its
+        // reader is slower than we are, wait for it rather than cut the
+        // response. A reader that is gone (EPIPE) or any other error ends it.
+        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && wait_until_writable())
+            continue;
+        return;
     }
 }
 

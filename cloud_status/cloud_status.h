@@ -61,9 +61,9 @@ void mark_up_config_piece(std::string_view piece, Byte_buffer& out);
 // piece exactly as fgets with a 256-byte buffer would read them.
 void write_marked_up_config(int fd, Byte_buffer& out);
 
-// Appends the configuration file at path as marked-up lines. A missing file
-// gives nothing; one that cannot be opened writes "read Cloud error" to
-// standard error.
+// Appends the configuration file at path as marked-up lines. A missing file,
+// or anything but a regular file (links followed), gives nothing; a regular
+// file that cannot be opened writes "read Cloud error" to standard error.
 void print_cloud_config(const char* path, Byte_buffer& out);
 
 // Answers one request: the header block, then what the action named by the

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -103,11 +104,16 @@ void write_marked_up_config(int fd, Byte_buffer& out) {
         mark_up_config_piece(piece, out);
 }
 
+// Only a regular file is a configuration. Anything else at the path (a
+// device, a FIFO, a folder, a socket) reads as a missing file: it could block,
+// never end, or do something merely by being opened.
 void print_cloud_config(const char* path, Byte_buffer& out) {
-    if (::access(path, F_OK) != 0)
+    struct stat info {};
+    if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) // links are followed
         return;
 
-    // O_NONBLOCK: a FIFO at the configuration path must not hang the request.
+    // O_NONBLOCK: should a FIFO have taken the file's place since, opening it
+    // must not wait for a writer.
     const Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid()) {
         static constexpr std::string_view message = "read Cloud error";
@@ -115,5 +121,7 @@ void print_cloud_config(const char* path, Byte_buffer& out) {
         static_cast<void>(::write(STDERR_FILENO, message.data(), message.size()));
         return;
     }
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
     write_marked_up_config(fd.get(), out);
 }

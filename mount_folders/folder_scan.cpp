@@ -17,11 +17,6 @@ unsigned char ascii_upper(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// A known d_type other than a folder or a link cannot open as a folder.
-bool may_be_folder(unsigned char type) {
-    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
-}
-
 int upper_compare(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return static_cast<int>(a.size()) - static_cast<int>(b.size());
@@ -43,6 +38,10 @@ bool is_system_folder(std::string_view name) {
 }
 
 } // namespace
+
+bool entry_may_be_folder(unsigned char type) {
+    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
 
 int upper_strcmp(const char* a, const char* b) {
     return upper_compare(a, b);
@@ -72,7 +71,7 @@ int get_all_folder_in_mount_path(const char* path, Folder_list& folders) {
         const std::string_view name = entry->d_name;
         if (is_system_folder(name))
             continue;
-        if (!may_be_folder(entry->d_type) || !test_if_dir(dir_fd, entry->d_name))
+        if (!entry_may_be_folder(entry->d_type) || !test_if_dir(dir_fd, entry->d_name))
             continue;
         if (!folders.add(name)) {
             folders.clear();

@@ -14,6 +14,12 @@ int get_all_folder_in_mount_path(const char* path, Folder_list& folders);
 // volumes keep for themselves; otherwise 0.
 int test_if_System_folder(const char* name);
 
+// Whether an entry of this d_type may open as a folder, and so is opened to
+// find out: a folder, a link, or an entry whose type the file system does not
+// report (DT_UNKNOWN, as on some network and FUSE disks). Any other known
+// type is passed over without a system call.
+bool entry_may_be_folder(unsigned char type);
+
 // 1 when name, relative to the open directory dir_fd, opens as a directory;
 // otherwise 0 (a file, a broken or looping link, an unreadable folder).
 int test_if_dir(int dir_fd, const char* name);

@@ -1,9 +1,10 @@
 #include "support/fixture.h"
 #include "support/process.h"
 
-#include <climits>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -82,37 +83,50 @@ TEST_F(CloudConfigProcess, MissingFileGivesAnEmptyBody) {
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(CloudConfigProcess, OddFilesAtTheConfigPathNeverHang) {
-    make_fifo(test_conf_path);
-    Run_result result = get_config();
-    expect_exit_status_zero(result);
-    EXPECT_EQ(result.out, header_block);
-    EXPECT_EQ(result.err, "");
-
-    ::unlink(test_conf_path.c_str());
-    make_dir(test_conf_path);
-    result = get_config();
-    expect_exit_status_zero(result);
-    EXPECT_EQ(result.out, header_block);
-    EXPECT_EQ(result.err, "");
+TEST_F(CloudConfigProcess, AnythingButARegularFileReadsAsMissing) {
+    // Devices that never end, a FIFO without a writer, a folder, a socket:
+    // none may block or grow the response, and none is an error.
+    const auto make_socket = [](const std::string& path) {
+        const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        if (path.size() >= sizeof address.sun_path ||
+            ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+            ADD_FAILURE() << "cannot bind a socket at " << path;
+        return sock;
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const std::string&)> make;
+    };
+    const Case cases[] = {
+        {"/dev/zero", [](const std::string& path) { make_symlink("/dev/zero", path); }},
+        {"/dev/urandom", [](const std::string& path) { make_symlink("/dev/urandom", path); }},
+        {"a FIFO", make_fifo},
+        {"a folder", make_dir},
+        {"a socket", [&](const std::string& path) { ::close(make_socket(path)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        remove_tree(test_conf_path);
+        c.make(test_conf_path);
+        const Run_result result = get_config();
+        expect_exit_status_zero(result);
+        EXPECT_EQ(result.out, header_block);
+        EXPECT_EQ(result.err, "");
+    }
 }
 
-TEST_F(CloudConfigProcess, FileThatCannotBeOpenedIsReportedOnStandardError) {
-    // A socket exists but cannot be opened, even by root.
-    char cwd[PATH_MAX];
-    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-    ASSERT_EQ(::chdir(conf_dir_.c_str()), 0);
-    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string name = test_conf_path.substr(test_conf_path.rfind('/') + 1);
-    name.copy(address.sun_path, sizeof address.sun_path - 1);
-    const int bound = ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ASSERT_EQ(::chdir(cwd), 0);
-    ASSERT_EQ(bound, 0);
-
-    const Run_result result = get_config();
-    ::close(sock);
+TEST_F(CloudConfigProcess, RegularFileThatCannotBeOpenedIsReportedOnStandardError) {
+    // Root opens any file: the program runs as an unprivileged user then.
+    write_file(test_conf_path, "a,b,c,d,e,f,g\n");
+    ASSERT_EQ(::chmod(test_conf_path.c_str(), 0), 0);
+    Run_options options;
+    options.query = "action_mode=CLOUD_GETCONFIG";
+    options.unprivileged = true;
+    options.timeout_seconds = 10;
+    const Run_result result = run_program(program_with_test_conf, options);
     expect_exit_status_zero(result);
     EXPECT_EQ(result.out, header_block);
     EXPECT_EQ(result.err, "read Cloud error");

@@ -177,21 +177,6 @@ TEST(MountFoldersProcess, LeavesOutFoldersTheUserCannotOpen) {
     ::chmod(temp.path().c_str(), 0755);
 }
 
-TEST(MountFoldersProcess, ListsFoldersBeyondPathMax) {
-    // A folder whose full path is longer than PATH_MAX is still listed: each
-    // candidate is opened relative to the folder being read.
-    Temp_dir temp;
-    std::string relative;
-    std::string current = temp.path();
-    make_dir(current + "/top");
-    current += "/top";
-    const std::string top = current;
-    const std::string long_name(250, 'n');
-    make_dir(top + "/" + long_name);
-    make_symlink(".", top + "/self");
-    expect_listing(list(top), in_stream_order(top, {long_name, "self"}));
-}
-
 TEST(MountFoldersProcess, ListsAFolderOnTheBuildDisk) {
     // The build tree is on a real disk, unlike a tmpfs /tmp: a 32-bit build
     // without 64-bit file offsets gets no entries from readdir there.

@@ -52,7 +52,7 @@ TEST(ParamTable, AnswersLookupsAfterInit) {
         {"a=%-1&b=%+1"s, {{"a", "\xff"}, {"b", "\x01"}}},
         // a decoded NUL ends its field; the rest of the piece is a new field
         {"a=b%00c=d"s, {{"a", "b"}, {"c", "d"}}},
-        {"a=%00%2541"s, {{"a", ""}, {"%41", absent}}},
+        {"a=%00b%2541=x"s, {{"a", ""}, {"bA", "x"}, {"b%41", absent}}},
         {"a=1%00a=2"s, {{"a", "2"}}},
         // ... and each further field is decoded once more, not again and again
         {"a=%00%2B%00%252541=v"s, {{"a", ""}, {"%41", "v"}, {"A", absent}}},

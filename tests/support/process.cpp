@@ -8,6 +8,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -40,6 +41,12 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
 
 [[noreturn]] void exec_child(const std::string& program, const Run_options& options, int out_fd,
                              int err_fd) {
+    // A signal the test runner ignores or blocks would be ignored by the
+    // program too, and hide a death by SIGPIPE.
+    ::signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
     if (options.out == Output_target::dev_full)
         out_fd = ::open("/dev/full", O_WRONLY);
     ::dup2(out_fd, 1);
@@ -75,6 +82,20 @@ double now_seconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
+// Waits until the pipe holds as much as it can take (its writer then gets
+// EAGAIN), the program has closed it, or the deadline has passed.
+void wait_until_pipe_is_full(int read_fd, double deadline) {
+    const int capacity = ::fcntl(read_fd, F_GETPIPE_SZ);
+    while (now_seconds() < deadline) {
+        int queued = 0;
+        if (::ioctl(read_fd, FIONREAD, &queued) != 0 || queued >= capacity)
+            return;
+        pollfd hangup = {read_fd, 0, 0}; // POLLHUP: the program closed it
+        if (::poll(&hangup, 1, 10) > 0)
+            return;
+    }
+}
+
 } // namespace
 
 Run_result run_program(const std::string& program, const Run_options& options) {
@@ -89,16 +110,21 @@ Run_result run_program(const std::string& program, const Run_options& options) {
         out_pipe[0] = -1;
     }
 
+    if (options.out == Output_target::late_nonblocking_pipe)
+        ::fcntl(out_pipe[1], F_SETFL, O_NONBLOCK);
+
     const pid_t pid = ::fork();
     if (pid == 0)
         exec_child(program, options, out_pipe[1], err_pipe[1]);
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
+    const double deadline = now_seconds() + options.timeout_seconds;
+    if (options.out == Output_target::late_nonblocking_pipe)
+        wait_until_pipe_is_full(out_pipe[0], deadline);
 
     pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int open_count = out_pipe[0] >= 0 ? 2 : 1;
-    const double deadline = now_seconds() + options.timeout_seconds;
     while (open_count > 0) {
         const double left = deadline - now_seconds();
         if (left <= 0) {

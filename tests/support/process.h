@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 
-enum class Output_target { pipe, dev_full, closed_pipe };
+// Where standard output goes: a pipe read at once; /dev/full; a pipe nobody
+// reads; or a non-blocking pipe whose reader starts only once the program has
+// filled it, as a busy web server's would.
+enum class Output_target { pipe, dev_full, closed_pipe, late_nonblocking_pipe };
 
 struct Run_options {
     std::optional<std::string> query;        // QUERY_STRING; unset when empty optional
