@@ -19,14 +19,29 @@ free_port() {
   done
 }
 
-# Waits up to five seconds for a server to answer on 127.0.0.1:PORT.
-wait_for_server() {
-  local _
-  for _ in $(seq 100); do
-    curl -s -o /dev/null "http://127.0.0.1:$1/" && return 0
+# Waits up to SECONDS (default 5) for a server to answer on 127.0.0.1:PORT.
+wait_for_server() { # PORT [SECONDS]
+  local deadline=$((SECONDS + ${2:-5}))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    curl -s -o /dev/null --max-time 2 "http://127.0.0.1:$1/" && return 0
     sleep 0.05
   done
   return 1
+}
+
+# Boots the box scripts/make-box.sh made in BOX_DIR (its board, CPU and
+# network card are in BOX_DIR/boot.conf), its web server forwarded to
+# 127.0.0.1:PORT, its console written to BOX_DIR/console.log and what qemu
+# itself says to BOX_DIR/qemu.log. Sets BOX_PID; the caller stops the box by
+# that process id.
+start_box() { # BOX_DIR PORT
+  local BOX_QEMU BOX_CONSOLE BOX_NIC
+  # shellcheck source=/dev/null
+  source "$1/boot.conf"
+  "${BOX_QEMU[@]}" -display none -monitor none -serial "file:$1/console.log" \
+    -kernel "$1/kernel" -initrd "$1/initramfs.cpio.gz" -append "console=$BOX_CONSOLE quiet" \
+    -netdev "user,id=net,hostfwd=tcp:127.0.0.1:$2-:80" "${BOX_NIC[@]}" 2>"$1/qemu.log" &
+  BOX_PID=$!
 }
 
 # Starts lighttpd with mod_cgi serving DOCROOT (programs in its cgi-bin) on a

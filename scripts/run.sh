@@ -2,10 +2,40 @@
 # Builds the programs (once), makes a sample disk, and serves the demo page
 # with busybox httpd on 127.0.0.1 (PORT, default 8080). Ctrl-C stops it.
 # With --print it prints the programs' responses for the sample and exits.
+# With --device [mipsel|arm] it builds that device build (mipsel by default)
+# and its .ipk, boots an emulated router with the package installed and the
+# page served by the router's own web server, forwarded to 127.0.0.1:PORT.
+# Ctrl-C stops the router.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/lib.sh
+
+if [ "${1:-}" = --device ]; then
+  target=${2:-mipsel}
+  case $target in
+    mipsel) packages=(g++-mipsel-linux-gnu qemu-system-mips) ;;
+    arm) packages=(g++-arm-linux-gnueabi qemu-system-arm) ;;
+    *) echo "usage: scripts/run.sh --device [mipsel|arm]" >&2; exit 2 ;;
+  esac
+  scripts/install-deps.sh "${packages[@]}" qemu-user cpio dpkg-dev curl
+  cmake --preset "$target" >/dev/null
+  cmake --build --preset "$target" -j"$(nproc)" >/dev/null
+  box="$root/build/box/$target"
+  echo "making the box in $box"
+  scripts/make-box.sh "build/$target" "$box" >/dev/null
+  port=${PORT:-8080}
+  BOX_PID=
+  trap '[ -n "$BOX_PID" ] && kill "$BOX_PID" 2>/dev/null' EXIT
+  trap 'exit 130' INT TERM
+  start_box "$box" "$port"
+  echo "booting (its console is in $box/console.log)"
+  wait_for_server "$port" 60 || { echo "the box did not answer" >&2; cat "$box/qemu.log" >&2; exit 1; }
+  echo "The router serves the demo at http://127.0.0.1:$port/?root=%2Ftmp%2Fmnt%2Fsda1"
+  echo "(its sample disk is /tmp/mnt/sda1 in the box; Ctrl-C stops the box)"
+  wait "$BOX_PID"
+  exit 0
+fi
 
 scripts/install-deps.sh busybox
 build="$root/build/demo"

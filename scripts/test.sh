@@ -15,8 +15,8 @@ cd "$root"
 node_packages=()
 command -v node >/dev/null || node_packages=(nodejs npm)
 scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei valgrind \
-  libclang-rt-14-dev qemu-user dpkg-dev g++-mipsel-linux-gnu g++-arm-linux-gnueabi \
-  "${node_packages[@]}"
+  libclang-rt-14-dev qemu-user qemu-system-mips qemu-system-arm cpio dpkg-dev \
+  g++-mipsel-linux-gnu g++-arm-linux-gnueabi "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 
 jobs=$(nproc)

@@ -1,11 +1,13 @@
 // Drives the demo page in Debian's Chromium and checks what a user sees.
-// Usage: node browser_test.mjs PAGE_URL DISK_ROOT SCREENSHOT
+// Usage: node browser_test.mjs PAGE_URL DISK_ROOT SCREENSHOT [PAGE_ROOT]
+// DISK_ROOT is the disk on this machine; PAGE_ROOT the path the page shows
+// for it (the same unless the page is served from elsewhere, e.g. a box).
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
 
-const [pageUrl, diskRoot, screenshot] = process.argv.slice(2);
+const [pageUrl, diskRoot, screenshot, pageRoot = diskRoot] = process.argv.slice(2);
 
 // What the folder list must show, read from the disk independently.
 const systemFolders = ['SYSTEM VOLUME INFORMATION', 'RECYCLER', 'RECYCLED', 'LOST+FOUND'];
@@ -60,7 +62,7 @@ try {
   assert.equal(await folderButton('Documents').count(), 0, 'the root list is gone inside Music');
   await page.click('#up');
   await page.waitForFunction((root) => document.getElementById('path').textContent === root,
-                             diskRoot);
+                             pageRoot);
   await page.waitForFunction((n) => document.querySelectorAll('#folder-list button').length === n,
                              shown.length);
 

@@ -9,6 +9,8 @@ cloud_status=${1:?} mount_folders=${2:?} conf_path=${3:?}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=../../scripts/lib.sh
 source "$root/scripts/lib.sh"
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
 for tool in busybox lighttpd curl; do
   if ! command -v "$tool" >/dev/null; then
@@ -27,15 +29,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0 checks=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check_equal() { # what expected actual
-  checks=$((checks + 1))
-  if [ "$2" != "$3" ]; then
-    fail "$1"
-    diff <(printf '%s' "$2" | od -c) <(printf '%s' "$3" | od -c) | head -n 20
-  fi
-}
 
 # The fixture: a disk with a log folder, hostile folder names, and a config.
 disk="$work/disk é"
@@ -118,5 +111,4 @@ done
 checks=$((checks + 1))
 [[ $listing == *hidden* || $listing == *RECYCLER* ]] && fail "listing shows hidden or system folders"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+check_summary

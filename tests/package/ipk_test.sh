@@ -10,13 +10,8 @@ source "$build/package.conf"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
-check() { # description, then a command that must succeed
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  "$@" || { echo "FAIL: $what"; failures=$((failures + 1)); }
-}
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
 first=$("$root/scripts/make-ipk.sh" "$build" "$work/first") || exit 1
 second=$("$root/scripts/make-ipk.sh" "$build" "$work/second") || exit 1
@@ -94,5 +89,4 @@ if [ -n "$DEVICE_LIBC" ]; then
   done
 fi
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+check_summary

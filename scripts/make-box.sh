@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Makes a router in a box from Debian's own parts, for a mipsel or arm device
+# build: Debian's kernel for an emulated board, busybox-static as the whole
+# userland (its httpd serves the page and the CGI programs), and an initramfs
+# that installs the build's .ipk the way the /opt add-on area's package
+# manager does (its data part unpacked into /), with a sample disk where a USB
+# disk would be mounted, the configuration at /opt/etc/Cloud.conf and the demo
+# page in /opt/share/www. start_box in scripts/lib.sh boots it.
+#   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
+#           the kernel emulates one for Debian's own hard-float busybox)
+#   arm:    linux-image-armmp (armhf) on the virt board with a Cortex-A15
+#           without VFP and NEON (the kernel has no VFP emulation), busybox
+#           from armel, which is soft-float like the programs
+# Usage: scripts/make-box.sh BUILD_DIR BOX_DIR
+# The Debian packages come from the machine's own Debian mirror, through a
+# private apt state, and are kept in build/box/debs-<target>.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:?usage: make-box.sh BUILD_DIR BOX_DIR}" && pwd)
+box=${2:?usage: make-box.sh BUILD_DIR BOX_DIR}
+# shellcheck source=/dev/null
+source "$build/package.conf"
+case "$IPK_ARCH" in
+  mipsel-*)
+    target=mipsel kernel_arch=mipsel kernel_package=linux-image-4kc-malta userland_arch=mipsel
+    modules=(drivers/net/mii.ko drivers/net/ethernet/amd/pcnet32.ko)
+    boot_conf='BOX_QEMU=(qemu-system-mipsel -M malta -cpu 24Kc -m 128 -vga none)
+BOX_CONSOLE=ttyS0
+BOX_NIC=(-device pcnet,netdev=net,romfile=)' ;;
+  armv7-*)
+    target=arm kernel_arch=armhf kernel_package=linux-image-armmp userland_arch=armel
+    modules=(drivers/virtio/virtio_mmio.ko net/core/failover.ko drivers/net/net_failover.ko
+             drivers/net/virtio_net.ko)
+    boot_conf='BOX_QEMU=(qemu-system-arm -M virt -cpu cortex-a15,vfp=off,neon=off -m 128)
+BOX_CONSOLE=ttyAMA0
+BOX_NIC=(-device virtio-net-device,netdev=net)' ;;
+  *)
+    echo "make-box.sh: $build is not a mipsel or arm device build" >&2
+    exit 1 ;;
+esac
+
+cache="$root/build/box"
+debs="$cache/debs-$target"
+mkdir -p "$cache"
+exec 9>"$cache/.lock"
+flock 9
+
+# The kernel (the real package behind the metapackage) and busybox.
+fetch_debs() {
+  local apt="$cache/apt-$target" mirror kernel
+  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null |
+           awk '$2 == "bookworm" {print $1; exit}')
+  rm -rf "$apt" "$debs.partial"
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$debs.partial"
+  cat > "$apt/sources.list.d/debian.sources" <<SOURCES
+Types: deb
+URIs: ${mirror:-http://deb.debian.org/debian/}
+Suites: bookworm
+Components: main
+Architectures: $kernel_arch $userland_arch
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  local options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/sources.list.d"
+                 -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+                 -o Dir::State::status=/dev/null -o "APT::Architectures::=$kernel_arch"
+                 -o "APT::Architectures::=$userland_arch"
+                 -o Debug::NoLocking=1 -qq)
+  apt-get "${options[@]}" update
+  kernel=$(apt-cache "${options[@]}" depends "$kernel_package:$kernel_arch" |
+           sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n1)
+  [ -n "$kernel" ] || { echo "no kernel behind $kernel_package" >&2; exit 1; }
+  (cd "$debs.partial" &&
+   apt-get "${options[@]}" download "$kernel" "busybox-static:$userland_arch" 2>/dev/null)
+  rm -rf "$debs" "$apt"
+  mv "$debs.partial" "$debs"
+}
+ls "$debs"/linux-image-*.deb "$debs"/busybox-static_*.deb >/dev/null 2>&1 || fetch_debs
+
+rm -rf "$box"
+mkdir -p "$box/debs" "$box/initramfs"
+for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$box/debs"; done
+cp "$box/debs"/boot/vmlinuz-* "$box/kernel"
+printf '%s\n' "$boot_conf" > "$box/boot.conf"
+initramfs="$box/initramfs"
+mkdir -p "$initramfs"/{bin,sbin,usr/bin,usr/sbin,dev,proc,sys,tmp,root,lib/modules,opt/etc}
+cp "$box/debs/bin/busybox" "$initramfs/bin/busybox"
+# The board's network card, and what its driver needs, in loading order.
+for module in "${modules[@]}"; do
+  cp "$box/debs"/lib/modules/*/kernel/"$module" "$initramfs/lib/modules/"
+  basename "$module" >> "$initramfs/lib/modules/order"
+done
+rm -rf "$box/debs"
+
+"$root/scripts/make-ipk.sh" "$build" "$initramfs/root" >/dev/null
+"$root/scripts/make-sample.sh" "$box/sample"
+# A name that would run script if the page inserted it as markup.
+mkdir "$box/sample/disk/<img src=x onerror=window.pwned=1>"
+mkdir -p "$initramfs/tmp/mnt"
+mv "$box/sample/disk" "$initramfs/tmp/mnt/sda1"
+mv "$box/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
+rm -rf "$box/sample"
+mkdir -p "$initramfs/opt/share/www"
+cp "$root"/www/* "$initramfs/opt/share/www/"
+
+cat > "$initramfs/init" <<'INIT'
+#!/bin/busybox sh
+/bin/busybox mount -t proc proc /proc
+/bin/busybox --install -s
+mount -t sysfs sys /sys
+mount -t devtmpfs dev /dev
+while read -r module; do insmod "/lib/modules/$module"; done < /lib/modules/order
+ifconfig lo 127.0.0.1 up
+ifconfig eth0 10.0.2.15 netmask 255.255.255.0 up
+route add default gw 10.0.2.2
+# The package installed as the /opt add-on area's package manager does it.
+mkdir /tmp/ipk
+(cd /tmp/ipk && tar -xzf /root/*.ipk && tar -xzf data.tar.gz -C /)
+rm -rf /tmp/ipk
+httpd -p 80 -h /opt/share/www
+echo "box: serving /opt/share/www on port 80"
+while :; do sleep 3600; done
+INIT
+chmod 755 "$initramfs/init"
+
+# The box's RAM file system lists a folder newest first. Each folder of the
+# sample disk is packed with its entries in the reverse of the order this
+# machine's file system gives them, so the box lists them in this machine's
+# order, and the programs' answers on both can be compared byte for byte.
+list_reversed() { # FOLDER
+  local entries i
+  mapfile -d '' entries < <(find "$1" -mindepth 1 -maxdepth 1 -print0)
+  for ((i = ${#entries[@]} - 1; i >= 0; i--)); do
+    printf '%s\0' "${entries[i]}"
+    if [ -d "${entries[i]}" ] && [ ! -L "${entries[i]}" ]; then list_reversed "${entries[i]}"; fi
+  done
+}
+(
+  cd "$initramfs"
+  find . -path ./tmp/mnt/sda1 -prune -o -print0
+  printf '%s\0' ./tmp/mnt/sda1
+  list_reversed ./tmp/mnt/sda1
+) | (cd "$initramfs" && cpio --quiet --null -o -H newc --owner 0:0) | gzip -9n > "$box/initramfs.cpio.gz"
+echo "$box"

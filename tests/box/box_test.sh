@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Boots the router in a box (scripts/make-box.sh: an emulated MIPS 24Kc or
+# ARM board without FPU running Debian's kernel and busybox) with this build's
+# .ipk installed, requests both programs through the box's busybox httpd, and
+# checks that each response is byte for byte what the same programs write
+# under qemu-user for the same files; then runs the browser test's page checks
+# against the box.
+# Usage: box_test.sh BUILD_DIR SCREENSHOT   (a mipsel or arm device build)
+# PROGRAM_LAUNCHER is the qemu-user command the programs run under.
+set -uo pipefail
+build=${1:?} screenshot=${2:?}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../../scripts/lib.sh
+source "$root/scripts/lib.sh"
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
+
+# shellcheck source=/dev/null
+source "$build/package.conf"
+case "$IPK_ARCH" in
+  mipsel-*) qemu_system=qemu-system-mipsel ;;
+  *) qemu_system=qemu-system-arm ;;
+esac
+missing=
+for tool in "$qemu_system" cpio curl dpkg-deb unshare; do
+  command -v "$tool" >/dev/null || missing+=" $tool"
+done
+if [ -n "$missing" ]; then
+  echo "missing:$missing"
+  [ "${CI:-}" = true ] && exit 1 # CI must run this test, not skip it
+  exit 77
+fi
+
+work=$(mktemp -d)
+chmod 755 "$work"
+box="$work/box"
+BOX_PID=
+cleanup() {
+  if [ -n "$BOX_PID" ]; then
+    kill "$BOX_PID" 2>/dev/null
+    wait "$BOX_PID" 2>/dev/null
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$root/scripts/make-box.sh" "$build" "$box" >/dev/null || { echo "could not make the box"; exit 1; }
+# The programs as the package installs them, run under qemu-user on this
+# machine's copy of the box's files: the disk by its path here, and the box's
+# /opt (with /opt/etc/Cloud.conf) bound over /opt in a mount namespace of
+# their own, which nothing else sees.
+mkdir "$work/package"
+(cd "$work/package" && tar -xzf "$box"/initramfs/root/*.ipk && tar -xzf data.tar.gz)
+programs="$work/package/opt/$CGI_INSTALL_DIR"
+disk=%2Ftmp%2Fmnt%2Fsda1
+disk_here=$(urlencode "$box/initramfs/tmp/mnt/sda1")
+namespace=(unshare --mount --propagation private)
+[ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
+under_qemu_user() { # request -> what the program writes itself
+  local program=${1%%\?*} query=
+  [[ $1 == *\?* ]] && query=${1#*\?}
+  # shellcheck disable=SC2086 # the launcher is a command line
+  QUERY_STRING="${query//$disk/$disk_here}" "${namespace[@]}" \
+    sh -c 'mount --bind "$1" /opt && shift && exec "$@"' sh "$box/initramfs/opt" \
+    ${PROGRAM_LAUNCHER:?} "$programs/$program"
+  printf x # keep trailing line ends through $(...)
+}
+
+port=$(free_port)
+started=$SECONDS
+start_box "$box" "$port"
+if ! wait_for_server "$port" 60; then
+  echo "FAIL: the box did not answer within a minute"
+  tail -n 20 "$box/qemu.log" "$box/console.log"
+  exit 1
+fi
+echo "the box answered after $((SECONDS - started)) s"
+
+requests=(
+  "mount_folders?action_mode=$disk"
+  "mount_folders?action_mode=$disk%2FMusic"
+  "cloud_status?action_mode=CLOUD_GETSTATUS&BaseDir=$disk"
+  "cloud_status?action_mode=CLOUD_GETCONFIG"
+  "cloud_status?action_mode=CLOUD_NOSUCH"
+  "mount_folders"
+)
+# busybox httpd passes the program's output through after its status line.
+for request in "${requests[@]}"; do
+  expected=$(under_qemu_user "$request")
+  response=$(curl -s -S "http://127.0.0.1:$port/cgi-bin/$request" -i; printf x)
+  check_equal "status of $request" "HTTP/1.1 200 OK" "${response%%$'\r\n'*}"
+  check_equal "$request" "$expected" "${response#*$'\r\n'}"
+done
+# And the answers hold what the sample does (equal but empty would pass).
+for part in '["Say \"hello\""]' '["\u003cb\u003ebold"]' '["two\nlines"]' \
+            '["\u003cimg src=x onerror=window.pwned=1\u003e"]'; do
+  check "the listing holds $part" grep -qF "$part" <<<"$(under_qemu_user "${requests[0]}")"
+done
+check "the status report holds the WebDAV row" grep -qF '["WebDAV","","Sync",' \
+  <<<"$(under_qemu_user "${requests[2]}")"
+check "the configuration dump holds a line" grep -qF '&#600&#62alice&#62' \
+  <<<"$(under_qemu_user "${requests[3]}")"
+
+# What a user sees: the browser test's page checks against the box.
+if [ -x /usr/bin/chromium ] && command -v node >/dev/null &&
+   [ -d "$root/tests/browser/node_modules/playwright-core" ]; then
+  mkdir -p "$(dirname "$screenshot")"
+  check "the page served by the box" node "$root/tests/browser/browser_test.mjs" \
+    "http://127.0.0.1:$port/?root=$disk" "$box/initramfs/tmp/mnt/sda1" "$screenshot" /tmp/mnt/sda1
+elif [ "${CI:-}" = true ]; then
+  fail "no browser for the page checks (chromium, node, tests/browser/node_modules)"
+else
+  echo "skipped the page checks: no browser (chromium, node, tests/browser/node_modules)"
+fi
+echo "the box test took $((SECONDS - started)) s after the box was made"
+check_summary
