@@ -21,15 +21,7 @@ case "$IPK_ARCH" in
   mipsel-*) qemu_system=qemu-system-mipsel ;;
   *) qemu_system=qemu-system-arm ;;
 esac
-missing=
-for tool in "$qemu_system" cpio curl dpkg-deb unshare; do
-  command -v "$tool" >/dev/null || missing+=" $tool"
-done
-if [ -n "$missing" ]; then
-  echo "missing:$missing"
-  [ "${CI:-}" = true ] && exit 1 # CI must run this test, not skip it
-  exit 77
-fi
+skip_if_missing "$(missing_tools "$qemu_system" cpio curl dpkg-deb unshare)"
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -102,15 +94,15 @@ check "the configuration dump holds a line" grep -qF '&#600&#62alice&#62' \
   <<<"$(under_qemu_user "${requests[3]}")"
 
 # What a user sees: the browser test's page checks against the box.
-if [ -x /usr/bin/chromium ] && command -v node >/dev/null &&
-   [ -d "$root/tests/browser/node_modules/playwright-core" ]; then
+missing_browser=$(missing_for_browser)
+if [ -z "$missing_browser" ]; then
   mkdir -p "$(dirname "$screenshot")"
   check "the page served by the box" node "$root/tests/browser/browser_test.mjs" \
     "http://127.0.0.1:$port/?root=$disk" "$box/initramfs/tmp/mnt/sda1" "$screenshot" /tmp/mnt/sda1
 elif [ "${CI:-}" = true ]; then
-  fail "no browser for the page checks (chromium, node, tests/browser/node_modules)"
+  fail "the page checks need$missing_browser"
 else
-  echo "skipped the page checks: no browser (chromium, node, tests/browser/node_modules)"
+  echo "skipped the page checks, which need$missing_browser"
 fi
 echo "the box test took $((SECONDS - started)) s after the box was made"
 check_summary

@@ -9,18 +9,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 # shellcheck source=../../scripts/lib.sh
 source "$root/scripts/lib.sh"
+# shellcheck source=../support/checks.sh
+source "$root/tests/support/checks.sh"
 
-missing=
-command -v busybox >/dev/null || missing+=" busybox"
-command -v curl >/dev/null || missing+=" curl"
-command -v node >/dev/null || missing+=" node"
-[ -x /usr/bin/chromium ] || missing+=" chromium"
-[ -d "$here/node_modules/playwright-core" ] || missing+=" playwright-core (npm ci in tests/browser)"
-if [ -n "$missing" ]; then
-  echo "missing:$missing"
-  [ "${CI:-}" = true ] && exit 1 # CI must run this test, not skip it
-  exit 77
-fi
+skip_if_missing "$(missing_tools busybox curl)$(missing_for_browser)"
 
 work=$(mktemp -d)
 chmod 755 "$work"

@@ -12,13 +12,7 @@ source "$root/scripts/lib.sh"
 # shellcheck source=../support/checks.sh
 source "$root/tests/support/checks.sh"
 
-for tool in busybox lighttpd curl; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "$tool is not installed"
-    [ "${CI:-}" = true ] && exit 1 # CI must run this test, not skip it
-    exit 77
-  fi
-done
+skip_if_missing "$(missing_tools busybox lighttpd curl)"
 
 work=$(mktemp -d)
 chmod 755 "$work"

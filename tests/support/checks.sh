@@ -26,3 +26,28 @@ check_summary() {
   echo "$((checks - failures)) passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+
+# The tools among the arguments that are not installed, as " tool tool".
+missing_tools() {
+  local tool
+  for tool; do command -v "$tool" >/dev/null || printf ' %s' "$tool"; done
+}
+
+# What the browser test needs that is missing (node, Chromium, playwright-core).
+missing_for_browser() {
+  local here
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  missing_tools node
+  [ -x /usr/bin/chromium ] || printf ' chromium'
+  [ -d "$here/browser/node_modules/playwright-core" ] ||
+    printf ' playwright-core (npm ci in tests/browser)'
+}
+
+# Skips the test (status 77) when MISSING lists anything; under CI, which
+# must run every test, that is a failure instead.
+skip_if_missing() { # MISSING
+  [ -z "$1" ] && return 0
+  echo "missing:$1"
+  [ "${CI:-}" = true ] && exit 1
+  exit 77
+}
