@@ -9,10 +9,6 @@ Byte_buffer::~Byte_buffer() {
         std::free(data_);
 }
 
-bool Byte_buffer::reserve(std::size_t capacity) {
-    return capacity <= capacity_ || grow_for(capacity - size_);
-}
-
 bool Byte_buffer::grow_for(std::size_t extra) {
     if (failed_ || extra > SIZE_MAX / 2 - size_) {
         failed_ = true;

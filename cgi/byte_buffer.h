@@ -19,20 +19,10 @@ class Byte_buffer {
     Byte_buffer& operator=(const Byte_buffer&) = delete;
     ~Byte_buffer();
 
-    // Makes room for at least capacity bytes in all.
-    bool reserve(std::size_t capacity);
-
     bool append(std::string_view bytes) {
         if ((failed_ || bytes.size() > capacity_ - size_) && !grow_for(bytes.size()))
             return false;
         copy_in(bytes);
-        return true;
-    }
-
-    bool append(char byte) {
-        if ((failed_ || size_ == capacity_) && !grow_for(1))
-            return false;
-        data_[size_++] = byte;
         return true;
     }
 

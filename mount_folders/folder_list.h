@@ -20,19 +20,12 @@ class Folder_list {
         char* to = names_.begin_write(sizeof length + length);
         if (to == nullptr)
             return false;
-        std::memcpy(to, &length, sizeof length);
-        std::memcpy(to + sizeof length, name.data(), length);
-        names_.end_write(to + sizeof length + length);
-        ++count_;
+        to = copy_to(to, {reinterpret_cast<const char*>(&length), sizeof length});
+        names_.end_write(copy_to(to, name));
         return true;
     }
 
-    void clear() {
-        names_.clear();
-        count_ = 0;
-    }
-
-    std::size_t count() const { return count_; }
+    void clear() { names_.clear(); }
 
     // Walks the names in order: for (std::string_view name : list).
     class Iterator {
@@ -58,5 +51,4 @@ class Folder_list {
 
   private:
     Byte_buffer names_;
-    std::size_t count_ = 0;
 };
