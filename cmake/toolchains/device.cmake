@@ -69,6 +69,7 @@ foreach(dir ${libstdcxx_dirs})
   list(APPEND libstdcxx_include_flags -isystem${dir})
 endforeach()
 # libstdc++'s headers come first: they include the C library's behind them.
+# The product is compiled for size: the devices have a few MB of flash.
 set(CGI_DEVICE_CXX_FLAGS -nostdinc ${libstdcxx_include_flags} ${device_c_flags}
     "SHELL:-include ${CMAKE_CURRENT_LIST_DIR}/libstdcxx-on-musl.h" -Os)
 set(CGI_DEVICE_LIBC musl)
