@@ -3,17 +3,21 @@
 #pragma once
 
 #include "byte_buffer.h"
+#include "handles.h"
 
 #include <cstddef>
 #include <string_view>
 
-// The value of BaseDir ("" when absent), and the log directory below it, of
-// any length (null only when memory ran out).
+// The value of BaseDir ("" when absent): the folder that holds the log
+// folder Cloud/.logs.
 extern const char* Base_dir;
-extern const char* Log_dir;
 
-// Sets Base_dir and derives Log_dir ("<BaseDir>/Cloud/.logs") from it.
 void set_base_dir(const char* base);
+
+// Opens the log folder, <BaseDir>/Cloud/.logs ("/Cloud/.logs" without a
+// BaseDir). BaseDir may be or pass through a link; Cloud and .logs must be
+// folders themselves: when either is a link, or missing, nothing is opened.
+Unique_dir open_log_dir();
 
 // At most this many status rows are written per report.
 constexpr int max_status_rows = 100;
@@ -25,9 +29,9 @@ struct Log_record {
     std::size_t length; // bytes read, 0 when the read failed or the file is empty
 };
 
-// Appends one status row per readable provider log in Log_dir, in directory
-// order, at most max_status_rows. Returns -1 when Log_dir cannot be opened
-// (no body), otherwise 0.
+// Appends one status row per readable provider log in the log folder, in
+// directory order, at most max_status_rows. Returns -1 when the log folder
+// cannot be opened (no body), otherwise 0.
 int ko_print_status(Byte_buffer& out);
 
 // The provider id of a log directory entry: the tail of name from the first
@@ -41,10 +45,12 @@ std::string_view provider_label(std::string_view id);
 // The status text for a record's first byte; "" for an unknown code.
 std::string_view status_text(unsigned char code);
 
-// Reads the log named id in the directory log_dir_fd: one read of up to
+// Reads the log named id in the log folder log_dir_fd: one read of up to
 // log_record_size bytes into a zeroed record. A one-byte file reads as the
-// status 'p'. Returns 1 when the file could be opened (whatever the read gave),
-// -1 otherwise. Never blocks on a FIFO or device node.
+// status 'p'. Returns 1 when a regular file could be opened (whatever the read
+// gave), and for a folder or a FIFO, which give an empty record and are never
+// opened; -1 otherwise. A link (to anything), a device or a socket is never
+// opened and gives -1.
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
 // Appends the status row of one record.

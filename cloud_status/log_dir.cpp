@@ -1,33 +1,38 @@
 #include "cloud_status.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <fcntl.h>
 
 const char* Base_dir = "";
-const char* Log_dir = nullptr;
+
+void set_base_dir(const char* base) {
+    Base_dir = base;
+}
 
 namespace {
 
-// A log directory of up to 255 bytes, the usual case, needs no allocation; a
-// longer one goes to the heap instead of being cut.
-char log_dir_buffer[256];
-char* long_log_dir = nullptr;
+// O_DIRECTORY: anything but a folder fails before it is opened.
+constexpr int folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 } // namespace
 
-void set_base_dir(const char* base) {
-    static constexpr char below_base[] = "/Cloud/.logs";
-    Base_dir = base;
-    std::free(long_log_dir);
-    long_log_dir = nullptr;
-    const std::size_t length = std::strlen(base);
-    const std::size_t size = length + sizeof below_base;
-    char* log_dir = log_dir_buffer;
-    if (size > sizeof log_dir_buffer)
-        log_dir = long_log_dir = static_cast<char*>(std::malloc(size));
-    Log_dir = log_dir;
-    if (log_dir == nullptr)
-        return;
-    std::memcpy(log_dir, base, length);
-    std::memcpy(log_dir + length, below_base, sizeof below_base);
+// BaseDir is followed wherever it leads: the request names it, and mount
+// points are often links. Cloud and .logs lie on the disk, which a stranger
+// may have written: each must be a folder itself, never a link that leads
+// elsewhere on the device. Each step opens relative to the one before, so no
+// path is rebuilt and no length limit applies.
+Unique_dir open_log_dir() {
+    // No BaseDir: the log folder is /Cloud/.logs.
+    const Unique_fd base(::open(Base_dir[0] != '\0' ? Base_dir : "/", folder_flags));
+    if (!base.valid())
+        return Unique_dir();
+    const Unique_fd cloud(::openat(base.get(), "Cloud", folder_flags | O_NOFOLLOW));
+    if (!cloud.valid())
+        return Unique_dir();
+    Unique_fd logs(::openat(cloud.get(), ".logs", folder_flags | O_NOFOLLOW));
+    if (!logs.valid())
+        return Unique_dir();
+    Unique_dir dir(::fdopendir(logs.get()));
+    if (dir)
+        logs.release(); // the stream closes it now
+    return dir;
 }

@@ -2,19 +2,32 @@
 #include "cloud_status.h"
 #include "handles.h"
 
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int read_log(int log_dir_fd, const char* id, Log_record& record) {
     std::memset(record.bytes, 0, sizeof record.bytes);
     record.length = 0;
 
-    // Opened relative to the log directory, so no path length limit applies.
-    // O_NONBLOCK: a FIFO or device named like a provider must not hang us.
-    Unique_fd fd(::openat(log_dir_fd, id, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (!fd.valid())
+    // The log folder lies on a stranger's disk: look before opening. A link
+    // may lead anywhere on the device, and opening a device is an action of
+    // its own (a watchdog starts counting, a serial line changes state).
+    struct stat info {};
+    if (::fstatat(log_dir_fd, id, &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return -1;
+    if (S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode))
+        return 1; // the row of an empty record, as ever, but nothing is read
+    if (!S_ISREG(info.st_mode))
+        return -1; // a link, a device, a socket
+
+    // Relative to the log folder, so no path length limit applies. Should a
+    // link or a FIFO have taken the file's place since, it is neither
+    // followed nor waited on; should anything else have, it is not read.
+    const Unique_fd fd(
+        ::openat(log_dir_fd, id, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid() || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return -1;
     const ssize_t got = ::read(fd.get(), record.bytes, sizeof record.bytes);
     if (got > 0)
@@ -41,9 +54,7 @@ void print_log(const Log_record& record, const char* id, Byte_buffer& out) {
 }
 
 int ko_print_status(Byte_buffer& out) {
-    if (Log_dir == nullptr)
-        return -1;
-    Unique_dir dir(::opendir(Log_dir));
+    const Unique_dir dir = open_log_dir();
     if (!dir)
         return -1;
 

@@ -12,40 +12,6 @@
 
 namespace {
 
-bool is_valid_utf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t extra = 0;
-        std::uint32_t code = 0;
-        std::uint32_t minimum = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1, code = c & 0x1Fu, minimum = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2, code = c & 0x0Fu, minimum = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3, code = c & 0x07u, minimum = 0x10000;
-        } else {
-            return false;
-        }
-        if (s.size() - i <= extra)
-            return false;
-        for (std::size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(s[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 void fail(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     std::abort();

@@ -52,7 +52,10 @@ int test_if_System_folder(const char* name) {
 }
 
 int test_if_dir(int dir_fd, const char* name) {
-    // The flags opendir uses: a folder we may not read does not count.
+    // The flags opendir uses: a folder we may not read does not count. Keep
+    // O_DIRECTORY: on a device node, a FIFO or a socket on the disk it fails
+    // before the node's own open runs, so nothing but a folder is ever opened
+    // (opening a device is an action: a watchdog may start counting).
     const Unique_fd fd(
         ::openat(dir_fd, name, O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     return fd.valid() ? 1 : 0;

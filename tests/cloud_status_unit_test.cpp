@@ -56,6 +56,7 @@ TEST(CloudStatus, LabelsNeedTheExactIdAndStatusesTheCodeRange) {
 }
 
 TEST(CloudStatus, MarksUpConfigPieces) {
+    using namespace std::string_literals;
     struct Case {
         std::string piece;
         std::string expected;
@@ -75,6 +76,8 @@ TEST(CloudStatus, MarksUpConfigPieces) {
         {"a,b,c,d,e,f,g,", "&#60a&#62b&#62c&#62e&#62f&#62/"},
         {"a,b,c,d,e,f,\n", "&#60a&#62b&#62c&#62e&#62f&#62/"},
         {"%s,%n,<b>", "&#60%s&#62%n&#62<b>"},
+        // a NUL ends the text of a piece, as it ends a C string
+        {"a\0b,c\n"s, "&#60a"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.piece);

@@ -8,8 +8,11 @@
 #include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -35,11 +38,6 @@ Run_result listing_of(const std::string& folder) {
     return run(mount_folders, "action_mode=" + folder);
 }
 
-void expect_plain_exit(const Run_result& result) {
-    expect_exit_status_zero(result);
-    EXPECT_EQ(result.err, "");
-}
-
 // The rows of a response, which must be a header block and a row list.
 Rows rows_of(const Run_result& result) {
     expect_plain_exit(result);
@@ -56,16 +54,13 @@ Rows rows_of(const Run_result& result) {
     return *rows;
 }
 
-// The rows a log directory must give: row_of names the row of each entry
-// (none for an empty row), in stream order, at most 100.
+// The rows a log directory must give: row_of names the row of each entry,
+// in stream order, at most 100.
 Rows expected_status_rows(const std::string& log_dir,
                           const std::map<std::string, std::vector<std::string>>& row_of) {
     Rows rows;
-    for (const std::string& name : directory_order(log_dir)) {
-        auto found = row_of.find(name);
-        if (found != row_of.end() && rows.size() < 100)
-            rows.push_back(found->second);
-    }
+    for (const std::string& name : in_stream_order(log_dir, row_of, 100))
+        rows.push_back(row_of.at(name));
     return rows;
 }
 
@@ -82,27 +77,130 @@ std::string make_log_dir(const std::string& base) {
     return base + "/Cloud/.logs";
 }
 
-TEST(HostileFileSystem, DeviceNodesAndLoopsNamedLikeProvidersNeverHang) {
-    Temp_dir temp;
-    const std::string logs = make_log_dir(temp.path());
-    std::map<std::string, std::vector<std::string>> row_of;
-    make_fifo(logs + "/skydrive");
-    row_of["skydrive"] = {"SkyDrive", "", "", ""};
-    if (running_as_root()) {
-        // Copies of /dev/null, /dev/zero and /dev/full.
-        ASSERT_EQ(::mknod((logs + "/webdav").c_str(), S_IFCHR | 0644, ::makedev(1, 3)), 0);
-        ASSERT_EQ(::mknod((logs + "/box").c_str(), S_IFCHR | 0644, ::makedev(1, 5)), 0);
-        ASSERT_EQ(::mknod((logs + "/plovenquartzel").c_str(), S_IFCHR | 0644, ::makedev(1, 7)), 0);
-        row_of["webdav"] = {"WebDAV", "", "", ""};
-        row_of["box"] = {"Box.net", "", "", ""};
-        row_of["plovenquartzel"] = {"PlovenQuartzel", "", "", ""};
+// What a program opened in the watched folders while the watch was on, as
+// "folder/name" (folders relative to root), seen from outside it.
+class Open_watch {
+  public:
+    Open_watch(const std::string& root, std::initializer_list<std::string> folders)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        for (const std::string& folder : folders) {
+            // A folder that is a link, or missing, is not watched.
+            const int watch = ::inotify_add_watch(fd_, (root + "/" + folder).c_str(),
+                                                  IN_OPEN | IN_ONLYDIR | IN_DONT_FOLLOW);
+            if (watch >= 0)
+                folders_[watch] = folder;
+        }
     }
-    // Loops: a link to itself, and two links to each other.
-    make_symlink("box.loop", logs + "/box.loop");
-    make_symlink("webdav-b", logs + "/webdav-a");
-    make_symlink("webdav-a", logs + "/webdav-b");
-    EXPECT_EQ(rows_of(status_of(temp.path())), expected_status_rows(logs, row_of));
+    Open_watch(const Open_watch&) = delete;
+    Open_watch& operator=(const Open_watch&) = delete;
+    ~Open_watch() { ::close(fd_); }
 
+    std::set<std::string> opened() {
+        std::set<std::string> names;
+        alignas(inotify_event) char buffer[4096];
+        ssize_t got;
+        while ((got = ::read(fd_, buffer, sizeof buffer)) > 0) {
+            for (const char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if (event->len > 0) // not the watched folder itself
+                    names.insert(folders_[event->wd] + "/" + event->name);
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return names;
+    }
+
+  private:
+    int fd_;
+    std::map<int, std::string> folders_;
+};
+
+// A stranger's disk must not lead the status report anywhere else on the
+// device, nor make it open what only opening would set off.
+TEST(HostileFileSystem, StatusReportNeverLeavesTheDiskNorOpensANode) {
+    struct Case {
+        const char* what;
+        // Makes the entry below root/disk; root/outside stands for the rest
+        // of the device.
+        std::function<void(const std::string& disk, const std::string& outside)> make;
+        Rows rows;
+        bool log_read;
+        const char* base = "disk"; // BaseDir, below root
+    };
+    const auto logs = [](const std::string& disk) { return make_log_dir(disk) + "/webdav"; };
+    const Rows empty_row = {{"WebDAV", "", "", ""}};
+    const std::vector<Case> cases = {
+        {"a regular file",
+         [&](auto& d, auto&) { write_file(logs(d), "qdone"); },
+         {{"WebDAV", "", "Sync", "done"}},
+         true},
+        {"a folder", [&](auto& d, auto&) { make_dir(logs(d)); }, empty_row, false},
+        {"a FIFO", [&](auto& d, auto&) { make_fifo(logs(d)); }, empty_row, false},
+        {"a link to a file elsewhere",
+         [&](auto& d, auto& o) { make_symlink(o + "/secret", logs(d)); },
+         {},
+         false},
+        {"a link to a folder",
+         [&](auto& d, auto& o) { make_symlink(o + "/folder", logs(d)); },
+         {},
+         false},
+        {"a dangling link",
+         [&](auto& d, auto& o) { make_symlink(o + "/missing", logs(d)); },
+         {},
+         false},
+        {"a link to itself", [&](auto& d, auto&) { make_symlink("webdav", logs(d)); }, {}, false},
+        {"a socket", [&](auto& d, auto&) { make_socket(logs(d)); }, {}, false},
+        {"a device node (the numbers of /dev/urandom)",
+         [&](auto& d, auto&) {
+             ASSERT_EQ(::mknod(logs(d).c_str(), S_IFCHR | 0644, ::makedev(1, 9)), 0);
+         },
+         {},
+         false},
+        {"Cloud a link to a log folder elsewhere",
+         [](auto& d, auto& o) { make_symlink(o + "/Cloud", d + "/Cloud"); },
+         {},
+         false},
+        {".logs a link to a log folder elsewhere",
+         [](auto& d, auto& o) {
+             make_dir(d + "/Cloud");
+             make_symlink(o + "/Cloud/.logs", d + "/Cloud/.logs");
+         },
+         {},
+         false},
+        {"BaseDir a link to the disk (a mount point may be one)",
+         [&](auto& d, auto&) {
+             write_file(logs(d), "qlinked");
+             make_symlink("disk", d + " link");
+         },
+         {{"WebDAV", "", "Sync", "linked"}},
+         true,
+         "disk link"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what).find("device") != std::string::npos && !running_as_root())
+            continue; // only root makes device nodes
+        Temp_dir root;
+        const std::string disk = root.path() + "/disk";
+        const std::string outside = root.path() + "/outside";
+        make_dir(disk);
+        make_dir(outside);
+        make_log_dir(outside);
+        write_file(outside + "/Cloud/.logs/webdav", "qelsewhere");
+        write_file(outside + "/secret", "qsecret");
+        make_dir(outside + "/folder");
+        c.make(disk, outside);
+
+        Open_watch watch(root.path(), {"disk/Cloud/.logs", "outside", "outside/folder",
+                                       "outside/Cloud", "outside/Cloud/.logs"});
+        EXPECT_EQ(rows_of(status_of(root.path() + "/" + c.base)), c.rows);
+        const std::set<std::string> opened = watch.opened();
+        EXPECT_EQ(opened, c.log_read ? std::set<std::string>{"disk/Cloud/.logs/webdav"}
+                                     : std::set<std::string>{});
+    }
+}
+
+TEST(HostileFileSystem, ListingNeverHangsOnFifosOrLinkLoops) {
     Temp_dir disk;
     make_fifo(disk.path() + "/fifo");
     make_symlink("self", disk.path() + "/self");
@@ -185,26 +283,37 @@ TEST(HostileFileSystem, EveryByteInNamesAndMessages) {
     EXPECT_EQ(rows_of(listing_of(disk.path())), folder_rows(in_order));
 }
 
-TEST(HostileFileSystem, HundredThousandFolders) {
-    Temp_dir disk;
-    for (int i = 0; i < 100000; ++i) {
-        char name[16];
-        std::snprintf(name, sizeof name, "d%06d", i);
-        make_dir(disk.path() + "/" + name);
-    }
-    write_file(disk.path() + "/file", "");
-    std::vector<std::string> expected;
-    for (const std::string& name : directory_order(disk.path())) {
-        if (name != "file")
-            expected.push_back(name);
-    }
-    ASSERT_EQ(expected.size(), 100000u);
-    // The 1.2 MB response arrives whole through a pipe that is read at once,
-    // and through a non-blocking one whose reader starts late.
-    for (Output_target out : {Output_target::pipe, Output_target::late_nonblocking_pipe}) {
-        SCOPED_TRACE(out == Output_target::pipe ? "pipe" : "late non-blocking pipe");
-        EXPECT_EQ(rows_of(run(mount_folders, "action_mode=" + disk.path(), out)),
-                  folder_rows(expected));
+TEST(HostileFileSystem, LargeListingsArriveWhole) {
+    struct Case {
+        int folders;
+        std::size_t name_size;
+    };
+    const Case cases[] = {
+        {300, 250},  // 77 KB: past the 16 KiB a response starts in and a 64 KiB pipe
+        {100000, 7}, // 1.2 MB
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folders);
+        Temp_dir disk;
+        for (int i = 0; i < c.folders; ++i) {
+            char number[16];
+            std::snprintf(number, sizeof number, "d%06d", i);
+            make_dir(disk.path() + "/" + number + std::string(c.name_size - 7, 'x'));
+        }
+        write_file(disk.path() + "/file", "");
+        std::vector<std::string> expected;
+        for (const std::string& name : directory_order(disk.path())) {
+            if (name != "file")
+                expected.push_back(name);
+        }
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(c.folders));
+        // The response arrives whole through a pipe that is read at once, and
+        // through a non-blocking one whose reader starts only once it is full.
+        for (Output_target out : {Output_target::pipe, Output_target::late_nonblocking_pipe}) {
+            SCOPED_TRACE(out == Output_target::pipe ? "pipe" : "late non-blocking pipe");
+            EXPECT_EQ(rows_of(run(mount_folders, "action_mode=" + disk.path(), out)),
+                      folder_rows(expected));
+        }
     }
 }
 

@@ -19,22 +19,6 @@ Run_result list(const std::string& action_mode, bool unprivileged = false) {
     return run_program(program, options);
 }
 
-void expect_plain_exit(const Run_result& result) {
-    expect_exit_status_zero(result);
-    EXPECT_EQ(result.err, "");
-}
-
-// The names among listed, in the folder's own stream order.
-std::vector<std::string> in_stream_order(const std::string& folder,
-                                         const std::set<std::string>& listed) {
-    std::vector<std::string> names;
-    for (const std::string& name : directory_order(folder)) {
-        if (listed.count(name) != 0)
-            names.push_back(name);
-    }
-    return names;
-}
-
 // The body must be a row list that parses to exactly these names, in order.
 void expect_listing(const Run_result& result, const std::vector<std::string>& names) {
     expect_plain_exit(result);

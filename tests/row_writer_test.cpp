@@ -1,4 +1,5 @@
 #include "cgi.h"
+#include "support/fixture.h"
 #include "support/json_rows.h"
 
 #include <cstdint>
@@ -7,10 +8,20 @@
 
 namespace {
 
+// Escapes value into a buffer one byte short of the most it can take (six
+// bytes per byte), with a guard behind it: the writer must reserve that most
+// and move out, never write past. The value is followed in memory by a byte
+// that would complete a line separator, which must not be looked at.
 std::string escaped(std::string_view value) {
-    Byte_buffer out;
+    const std::string input = std::string(value) + "\xa8";
+    const std::size_t room = 4 + 6 * value.size() - 1;
+    const std::string guard(64, '#');
+    std::string storage(room, '.');
+    storage += guard;
+    Byte_buffer out(storage.data(), room);
     out.append("kept");
-    write_escaped_value(out, value);
+    write_escaped_value(out, {input.data(), value.size()});
+    EXPECT_EQ(storage.substr(room), guard) << "written past the room reserved";
     const std::string text(out.view());
     EXPECT_EQ(text.substr(0, 4), "kept"); // appends, never replaces
     return text.substr(4);
@@ -33,6 +44,8 @@ TEST(RowWriter, EscapesValuesAsJsonStringContent) {
         {"\x08\x0c\x0b", "\\u0008\\u000c\\u000b"},
         {"\0"s, "\\u0000"},
         {"<script>", "\\u003cscript\\u003e"},
+        // the most a byte escapes to: six bytes each
+        {std::string(255, '<'), repeated("\\u003c", 255)},
         {"/ & ' =", "/ & ' ="},
         // non-ASCII is kept, the two JavaScript line ends are escaped
         {"caf\xc3\xa9 \xe6\x97\xa5", "caf\xc3\xa9 \xe6\x97\xa5"},
@@ -40,9 +53,10 @@ TEST(RowWriter, EscapesValuesAsJsonStringContent) {
          "b\xe2\x80\xa9",
          "a\\u2028b\\u2029"},
         {"\xe2\x80\xa7\xe2\x80\xaa", "\xe2\x80\xa7\xe2\x80\xaa"},
-        // an incomplete sequence at the end is plain bytes
+        // an incomplete sequence at the end is plain bytes, whatever follows
         {"\xe2", "\xe2"},
         {"\xe2\x80", "\xe2\x80"},
+        {"x\xe2\x80", "x\xe2\x80"},
         {"\xe2\xe2\x80\xa8", "\xe2\\u2028"},
         // invalid UTF-8 passes through unchanged
         {"\xff\xfe\x80", "\xff\xfe\x80"},

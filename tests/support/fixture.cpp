@@ -6,7 +6,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <vector>
 
@@ -48,6 +50,17 @@ void make_symlink(const std::string& target, const std::string& path) {
 void make_fifo(const std::string& path) {
     if (::mkfifo(path.c_str(), 0644) != 0)
         ADD_FAILURE() << "mkfifo " << path << ": " << std::strerror(errno);
+}
+
+void make_socket(const std::string& path) {
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (path.size() >= sizeof address.sun_path ||
+        ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        ADD_FAILURE() << "cannot bind a socket at " << path;
+    ::close(sock);
 }
 
 namespace {
@@ -144,4 +157,11 @@ std::vector<std::string> directory_order(const std::string& path) {
 
 bool running_as_root() {
     return ::geteuid() == 0;
+}
+
+std::string repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
 }

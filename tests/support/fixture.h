@@ -1,6 +1,8 @@
 // Scratch folders for tests, removed with everything in them.
 #pragma once
 
+#include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +23,7 @@ void make_dir(const std::string& path);
 void write_file(const std::string& path, std::string_view contents);
 void make_symlink(const std::string& target, const std::string& path);
 void make_fifo(const std::string& path);
+void make_socket(const std::string& path); // a bound Unix socket's file
 void remove_tree(const std::string& path);
 
 // Makes base/segment/segment/... until the path is at least min_length bytes
@@ -37,4 +40,21 @@ int open_dir(const std::string& base, const std::string& segment, std::size_t de
 // without "." and "..": the order a program reading it will see.
 std::vector<std::string> directory_order(const std::string& path);
 
+// The entries of folder that wanted holds (a set, or a map by name), in the
+// order its directory stream yields them, at most max_count of them: what a
+// program reading the folder must give, in its order.
+template <typename Names = std::set<std::string>>
+std::vector<std::string> in_stream_order(const std::string& folder, const Names& wanted,
+                                         std::size_t max_count = SIZE_MAX) {
+    std::vector<std::string> names;
+    for (const std::string& name : directory_order(folder)) {
+        if (wanted.count(name) != 0 && names.size() < max_count)
+            names.push_back(name);
+    }
+    return names;
+}
+
 bool running_as_root();
+
+// text, times times over.
+std::string repeated(std::string_view text, int times);

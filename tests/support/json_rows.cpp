@@ -4,6 +4,36 @@
 
 namespace {
 
+// The size of the well-formed UTF-8 sequence text starts with; 0 when it
+// does not start with one.
+std::size_t utf8_sequence_size(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    std::size_t extra = 0;
+    std::uint32_t code = 0;
+    std::uint32_t minimum = 0;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        extra = 1, code = lead & 0x1Fu, minimum = 0x80;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        extra = 2, code = lead & 0x0Fu, minimum = 0x800;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        extra = 3, code = lead & 0x07u, minimum = 0x10000;
+    else
+        return 0;
+    if (text.size() <= extra)
+        return 0;
+    for (std::size_t i = 1; i <= extra; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0u) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
 class Reader {
   public:
     Reader(std::string_view text, Utf8 utf8) : text_(text), utf8_(utf8) {}
@@ -141,37 +171,14 @@ class Reader {
         return true;
     }
 
-    // One well-formed UTF-8 sequence (no overlongs, surrogates or values
-    // above U+10FFFF), copied as it stands.
+    // One well-formed UTF-8 sequence, copied as it stands.
     bool utf8_sequence(std::string& value) {
-        const auto lead = static_cast<unsigned char>(text_[pos_]);
-        int extra = 0;
-        std::uint32_t code = 0;
-        std::uint32_t minimum = 0;
-        if (lead < 0x80 || utf8_ == Utf8::lenient) {
-            value += text_[pos_++];
-            return true;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, code = lead & 0x1Fu, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, code = lead & 0x0Fu, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, code = lead & 0x07u, minimum = 0x10000;
-        } else {
+        const std::size_t size =
+            utf8_ == Utf8::lenient ? 1 : utf8_sequence_size(text_.substr(pos_));
+        if (size == 0)
             return false;
-        }
-        if (text_.size() - pos_ <= static_cast<std::size_t>(extra))
-            return false;
-        for (int i = 1; i <= extra; ++i) {
-            const auto next = static_cast<unsigned char>(text_[pos_ + static_cast<std::size_t>(i)]);
-            if ((next & 0xC0u) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        value.append(text_.substr(pos_, static_cast<std::size_t>(extra) + 1));
-        pos_ += static_cast<std::size_t>(extra) + 1;
+        value.append(text_.substr(pos_, size));
+        pos_ += size;
         return true;
     }
 
@@ -216,4 +223,14 @@ class Reader {
 
 std::optional<Rows> parse_json_rows(std::string_view text, Utf8 utf8) {
     return Reader(text, utf8).rows();
+}
+
+bool is_valid_utf8(std::string_view text) {
+    while (!text.empty()) {
+        const std::size_t size = utf8_sequence_size(text);
+        if (size == 0)
+            return false;
+        text.remove_prefix(size);
+    }
+    return true;
 }

@@ -16,3 +16,7 @@ enum class Utf8 { strict, lenient };
 // text is not exactly that. Lenient takes any byte from 0x80 up as it stands,
 // for names that are not UTF-8 (the page's browser would show U+FFFD).
 std::optional<Rows> parse_json_rows(std::string_view text, Utf8 utf8 = Utf8::strict);
+
+// Whether text is well-formed UTF-8 (no overlongs, surrogates or values above
+// U+10FFFF).
+bool is_valid_utf8(std::string_view text);

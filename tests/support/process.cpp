@@ -26,6 +26,11 @@ void expect_exit_status_zero(const Run_result& result) {
     EXPECT_EQ(result.exit_code, 0);
 }
 
+void expect_plain_exit(const Run_result& result) {
+    expect_exit_status_zero(result);
+    EXPECT_EQ(result.err, "");
+}
+
 namespace {
 
 void split_words(const std::string& text, std::vector<std::string>& words) {

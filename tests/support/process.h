@@ -34,5 +34,8 @@ Run_result run_program(const std::string& program, const Run_options& options);
 // The program ended by itself, in time, with status 0 (a signal is a failure).
 void expect_exit_status_zero(const Run_result& result);
 
+// The same, and nothing on standard error.
+void expect_plain_exit(const Run_result& result);
+
 // The header block every response begins with.
 extern const std::string header_block;
