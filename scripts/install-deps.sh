@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(g++ clang cmake make libgtest-dev "$@")
 missing=()
 for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-    missing+=("$package")
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null) || status=
+  [ "$status" = "install ok installed" ] || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

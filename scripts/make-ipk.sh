@@ -19,6 +19,13 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 umask 022
 
+# A device program that could not start on the device goes into no package.
+if [ -n "$DEVICE_LIBC" ] && ! report=$("$root/scripts/check-device-programs.sh" "$build"); then
+  grep FAIL -A5 <<<"$report" >&2
+  echo "make-ipk.sh: $build holds programs that fail the device checks" >&2
+  exit 1
+fi
+
 DESTDIR="$work/data" cmake --install "$build" --prefix /opt >/dev/null
 find "$work/data" -type d -exec chmod 755 {} +
 chmod 755 "$work/data/opt/$CGI_INSTALL_DIR"/*
