@@ -161,21 +161,4 @@ TEST(MountFoldersProcess, LeavesOutFoldersTheUserCannotOpen) {
     ::chmod(temp.path().c_str(), 0755);
 }
 
-TEST(MountFoldersProcess, ListsAFolderOnTheBuildDisk) {
-    // The build tree is on a real disk, unlike a tmpfs /tmp: a 32-bit build
-    // without 64-bit file offsets gets no entries from readdir there.
-    const std::string scratch = BUILD_DISK_SCRATCH;
-    const std::string folder = scratch + "/listing-" + std::to_string(::getpid());
-    ::mkdir(scratch.c_str(), 0755);
-    remove_tree(folder);
-    make_dir(folder);
-    for (const char* name : {"one", "two", "three"})
-        make_dir(folder + "/" + name);
-    const std::vector<std::string> expected = in_stream_order(folder, {"one", "two", "three"});
-    ASSERT_EQ(expected.size(), 3u);
-    const Run_result result = list(folder);
-    remove_tree(folder);
-    expect_listing(result, expected);
-}
-
 } // namespace
