@@ -81,7 +81,7 @@ out="$root/build/benchmarks.md"
   echo
   echo "Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(uname -sm), $(nproc) cores,"
   echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)."
-  echo "The device build: $(gcc --version | head -n1), static musl $(cat build/musl/source/VERSION),"
+  echo "The device build: $(gcc --version | head -n1), static musl $(awk '$1 == "musl" { sub(/.*=/, "", $3); print $3; exit }' scripts/sources.lock),"
   echo "\`$flags\` with the product compiled \`-Os\`. The glibc build: the same compiler, static"
   echo "glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`$flags\`."
   echo
@@ -222,7 +222,7 @@ throughput() { # path -> requests per second at concurrency 16
   echo
   echo "| build | C library | cloud_status bytes | mount_folders bytes |"
   echo "|---|---|---:|---:|"
-  for name in mipsel mips arm aarch64 x86_64 default armhf; do
+  for name in mipsel mipsel-uclibc mips arm arm-uclibc aarch64 x86_64 default armhf; do
     dir="$root/build/$name"
     [ -x "$dir/cloud_status/cloud_status" ] && [ -x "$dir/mount_folders/mount_folders" ] || continue
     strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$dir/CMakeCache.txt")

@@ -12,8 +12,8 @@
 #           without VFP and NEON (the kernel has no VFP emulation), busybox
 #           from armel, which is soft-float like the programs
 # Usage: scripts/make-box.sh BUILD_DIR BOX_DIR
-# The Debian packages come from the machine's own Debian mirror, through a
-# private apt state, and are kept in build/box/debs-<target>.
+# The Debian packages are the pinned ones of scripts/sources.lock, fetched
+# once by scripts/fetch-sources.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: make-box.sh BUILD_DIR BOX_DIR}" && pwd)
@@ -22,13 +22,13 @@ box=${2:?usage: make-box.sh BUILD_DIR BOX_DIR}
 source "$build/package.conf"
 case "$IPK_ARCH" in
   mipsel-*)
-    target=mipsel kernel_arch=mipsel kernel_package=linux-image-4kc-malta userland_arch=mipsel
+    target=mipsel
     modules=(drivers/net/mii.ko drivers/net/ethernet/amd/pcnet32.ko)
     boot_conf='BOX_QEMU=(qemu-system-mipsel -M malta -cpu 24Kc -m 128 -vga none)
 BOX_CONSOLE=ttyS0
 BOX_NIC=(-device pcnet,netdev=net,romfile=)' ;;
   armv7-*)
-    target=arm kernel_arch=armhf kernel_package=linux-image-armmp userland_arch=armel
+    target=arm
     modules=(drivers/virtio/virtio_mmio.ko net/core/failover.ko drivers/net/net_failover.ko
              drivers/net/virtio_net.ko)
     boot_conf='BOX_QEMU=(qemu-system-arm -M virt -cpu cortex-a15,vfp=off,neon=off -m 128)
@@ -39,46 +39,16 @@ BOX_NIC=(-device virtio-net-device,netdev=net)' ;;
     exit 1 ;;
 esac
 
-cache="$root/build/box"
-debs="$cache/debs-$target"
-mkdir -p "$cache"
-exec 9>"$cache/.lock"
-flock 9
-
-# The kernel (the real package behind the metapackage) and busybox.
-fetch_debs() {
-  local apt="$cache/apt-$target" mirror kernel
-  mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null |
-           awk '$2 == "bookworm" {print $1; exit}')
-  rm -rf "$apt" "$debs.partial"
-  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$debs.partial"
-  cat > "$apt/sources.list.d/debian.sources" <<SOURCES
-Types: deb
-URIs: ${mirror:-http://deb.debian.org/debian/}
-Suites: bookworm
-Components: main
-Architectures: $kernel_arch $userland_arch
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SOURCES
-  local options=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt/sources.list.d"
-                 -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
-                 -o Dir::State::status=/dev/null -o "APT::Architectures::=$kernel_arch"
-                 -o "APT::Architectures::=$userland_arch"
-                 -o Debug::NoLocking=1 -qq)
-  apt-get "${options[@]}" update
-  kernel=$(apt-cache "${options[@]}" depends "$kernel_package:$kernel_arch" |
-           sed -n 's/^ *Depends: \(linux-image-[0-9][^ ]*\)$/\1/p' | head -n1)
-  [ -n "$kernel" ] || { echo "no kernel behind $kernel_package" >&2; exit 1; }
-  (cd "$debs.partial" &&
-   apt-get "${options[@]}" download "$kernel" "busybox-static:$userland_arch" 2>/dev/null)
-  rm -rf "$debs" "$apt"
-  mv "$debs.partial" "$debs"
-}
-ls "$debs"/linux-image-*.deb "$debs"/busybox-static_*.deb >/dev/null 2>&1 || fetch_debs
+# The kernel and busybox, pinned in scripts/sources.lock.
+# shellcheck source=sources.sh
+source "$root/scripts/sources.sh"
+sources_ensure "box-$target" || exit 1
 
 rm -rf "$box"
 mkdir -p "$box/debs" "$box/initramfs"
-for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$box/debs"; done
+while read -r _ _ file _; do
+  dpkg-deb -x "$(sources_path "box-$target" "$file")" "$box/debs"
+done < <(sources_entries "box-$target")
 cp "$box/debs"/boot/vmlinuz-* "$box/kernel"
 printf '%s\n' "$boot_conf" > "$box/boot.conf"
 initramfs="$box/initramfs"
