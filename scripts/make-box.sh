@@ -3,9 +3,10 @@
 # build: Debian's kernel for an emulated board, busybox-static as the whole
 # userland (its httpd serves the page and the CGI programs), and an initramfs
 # that installs the build's .ipk the way the /opt add-on area's package
-# manager does (its data part unpacked into /), with a sample disk where a USB
-# disk would be mounted, the configuration at /opt/etc/Cloud.conf and the demo
-# page in /opt/share/www. start_box in scripts/lib.sh boots it.
+# manager does (its data part unpacked into /, then its postinst), with a
+# sample disk where a USB disk would be mounted and the configuration at
+# /opt/etc/Cloud.conf, and serves what the package installed in
+# /opt/share/www. start_box in scripts/lib.sh boots it.
 #   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
 #           the kernel emulates one for Debian's own hard-float busybox)
 #   arm:    linux-image-armmp (armhf) on the virt board with a Cortex-A15
@@ -69,8 +70,6 @@ mkdir -p "$initramfs/tmp/mnt"
 mv "$box/sample/disk" "$initramfs/tmp/mnt/sda1"
 mv "$box/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
 rm -rf "$box/sample"
-mkdir -p "$initramfs/opt/share/www"
-cp "$root"/www/* "$initramfs/opt/share/www/"
 
 cat > "$initramfs/init" <<'INIT'
 #!/bin/busybox sh
@@ -82,10 +81,14 @@ while read -r module; do insmod "/lib/modules/$module"; done < /lib/modules/orde
 ifconfig lo 127.0.0.1 up
 ifconfig eth0 10.0.2.15 netmask 255.255.255.0 up
 route add default gw 10.0.2.2
-# The package installed as the /opt add-on area's package manager does it.
+# The package installed as the /opt add-on area's package manager does it:
+# its files unpacked into /, then its postinst.
 mkdir /tmp/ipk
-(cd /tmp/ipk && tar -xzf /root/*.ipk && tar -xzf data.tar.gz -C /)
+(cd /tmp/ipk && tar -xzf /root/*.ipk && tar -xzf data.tar.gz -C / && tar -xzf control.tar.gz &&
+ ./postinst configure)
 rm -rf /tmp/ipk
+# The add-on area's document root, where the package put its page and, in
+# cgi-bin, the programs: busybox httpd runs CGI programs there.
 httpd -p 80 -h /opt/share/www
 echo "box: serving /opt/share/www on port 80"
 while :; do sleep 3600; done

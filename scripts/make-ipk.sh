@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Packages a build as an .ipk for an opkg-managed /opt add-on area.
+# Packages a build as an .ipk for an opkg-managed /opt add-on area: the two
+# programs, the page, and the add-on lighttpd's snippet (a conffile), with
+# maintainer scripts that restart a running add-on lighttpd.
 # Usage: scripts/make-ipk.sh BUILD_DIR OUT_DIR
 # The package is reproducible: the same tree gives the same bytes (sorted
 # names, numeric owners, file times fixed to SOURCE_DATE_EPOCH, which defaults
@@ -11,8 +13,6 @@ out=${2:?usage: make-ipk.sh BUILD_DIR OUT_DIR}
 # shellcheck source=/dev/null
 source "$build/package.conf"
 
-package=cloud-folder-cgi
-version="$PACKAGE_VERSION-1"
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
 
 work=$(mktemp -d)
@@ -29,6 +29,7 @@ fi
 DESTDIR="$work/data" cmake --install "$build" --prefix /opt >/dev/null
 find "$work/data" -type d -exec chmod 755 {} +
 chmod 755 "$work/data/opt/$CGI_INSTALL_DIR"/*
+find "$work/data/opt/$PAGE_DIR" "$work/data$SNIPPET" -type f -exec chmod 644 {} +
 
 # A gzip'd tar whose bytes depend only on the files' contents and modes.
 pack() { # dir members... > archive
@@ -38,26 +39,35 @@ pack() { # dir members... > archive
       --format=gnu -cf - "$@" | gzip -9n
 }
 
-installed_kib=$(du -sk --apparent-size "$work/data/opt" | cut -f1)
+# What the package manager reads as bytes: the sizes of the files unpacked.
+installed_size=$(find "$work/data" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum + 0 }')
+# The feed's packages of lighttpd and of every module the snippet loads (the
+# password block's too, so that turning it on is one step).
+depends="lighttpd, lighttpd-mod-cgi, lighttpd-mod-auth, lighttpd-mod-authn_file"
 mkdir "$work/control"
 cat > "$work/control/control" <<CONTROL
-Package: $package
-Version: $version
-Architecture: $IPK_ARCH
-Maintainer: Device web interface team <web@device.invalid>
+Package: $PACKAGE
+Version: $PACKAGE_VERSION
+Depends: $depends
+Source: $PACKAGE
 Section: web
 Priority: optional
-Installed-Size: $installed_kib
-Description: CGI programs for the device's web page
+Architecture: $IPK_ARCH
+Maintainer: Device web interface team <web@device.invalid>
+Installed-Size: $installed_size
+Description: The disks and cloud sync page of the device, with its CGI programs
  cloud_status reports the cloud sync status logs and configuration;
- mount_folders lists the visible folders of a mounted disk. Both are
- installed in /opt/$CGI_INSTALL_DIR.
+ mount_folders lists the visible folders of a mounted disk. The page is
+ /$PACKAGE/ on the add-on lighttpd, which runs the programs from
+ /opt/$CGI_INSTALL_DIR through $SNIPPET.
 CONTROL
+echo "$SNIPPET" > "$work/control/conffiles"
+install -m 755 "$build/package/postinst" "$build/package/postrm" "$work/control/"
 
-pack "$work/control" ./control > "$work/control.tar.gz"
+pack "$work/control" ./control ./conffiles ./postinst ./postrm > "$work/control.tar.gz"
 pack "$work/data" ./opt > "$work/data.tar.gz"
 echo "2.0" > "$work/debian-binary"
 mkdir -p "$out"
-ipk="$out/${package}_${version}_${IPK_ARCH}.ipk"
+ipk="$out/${PACKAGE}_${PACKAGE_VERSION}_${IPK_ARCH}.ipk"
 pack "$work" ./debian-binary ./control.tar.gz ./data.tar.gz > "$ipk"
 echo "$ipk"

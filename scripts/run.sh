@@ -31,7 +31,9 @@ if [ "${1:-}" = --device ]; then
   start_box "$box" "$port"
   echo "booting (its console is in $box/console.log)"
   wait_for_server "$port" 60 || { echo "the box did not answer" >&2; cat "$box/qemu.log" >&2; exit 1; }
-  echo "The router serves the demo at http://127.0.0.1:$port/?root=%2Ftmp%2Fmnt%2Fsda1"
+  # shellcheck source=/dev/null
+  source "build/$target/package.conf"
+  echo "The router serves the page at http://127.0.0.1:$port/$PACKAGE/?root=%2Ftmp%2Fmnt%2Fsda1"
   echo "(its sample disk is /tmp/mnt/sda1 in the box; Ctrl-C stops the box)"
   wait "$BOX_PID"
   exit 0

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Boots the router in a box (scripts/make-box.sh: an emulated MIPS 24Kc or
 # ARM board without FPU running Debian's kernel and busybox) with this build's
-# .ipk installed, requests both programs through the box's busybox httpd, and
+# .ipk installed as a device installs it, requests both programs through the
+# box's busybox httpd at the paths the package chose, and
 # checks that each response is byte for byte what the same programs write
 # under qemu-user for the same files; then runs the browser test's page checks
 # against the box.
@@ -83,6 +84,9 @@ for request in "${requests[@]}"; do
   check_equal "status of $request" "HTTP/1.1 200 OK" "${response%%$'\r\n'*}"
   check_equal "$request" "$expected" "${response#*$'\r\n'}"
 done
+# The package's postinst ran under the box's busybox sh.
+check "the postinst said where the page is" \
+  grep -qF "$PACKAGE: the page is http://<this device>:8081/$PACKAGE/" "$box/console.log"
 # And the answers hold what the sample does (equal but empty would pass).
 for part in '["Say \"hello\""]' '["\u003cb\u003ebold"]' '["two\nlines"]' \
             '["\u003cimg src=x onerror=window.pwned=1\u003e"]'; do
@@ -98,7 +102,8 @@ missing_browser=$(missing_for_browser)
 if [ -z "$missing_browser" ]; then
   mkdir -p "$(dirname "$screenshot")"
   check "the page served by the box" node "$root/tests/browser/browser_test.mjs" \
-    "http://127.0.0.1:$port/?root=$disk" "$box/initramfs/tmp/mnt/sda1" "$screenshot" /tmp/mnt/sda1
+    "http://127.0.0.1:$port/$PACKAGE/?root=$disk" "$box/initramfs/tmp/mnt/sda1" "$screenshot" \
+    /tmp/mnt/sda1
 elif [ "${CI:-}" = true ]; then
   fail "the page checks need$missing_browser"
 else

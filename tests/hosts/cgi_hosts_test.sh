@@ -56,8 +56,6 @@ direct_output() { # request -> what the program writes itself
   printf x # keep trailing line ends through $(...)
 }
 
-header_block=$'Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n'
-
 # busybox httpd passes the header block through byte for byte: everything
 # after the status line must be exactly the program's output.
 port=$(free_port)
@@ -77,16 +75,8 @@ start_lighttpd "$docroot" "$work" || { fail "lighttpd did not start"; cat "$work
 pids+=("$LIGHTTPD_PID")
 port=$LIGHTTPD_PORT
 for request in "${requests[@]}"; do
-  expected=$(direct_output "$request")
-  response=$(curl -s -S "http://127.0.0.1:$port/cgi-bin/$request" -i; printf x)
-  head=${response%%$'\r\n\r\n'*}
-  body=${response#*$'\r\n\r\n'}
-  check_equal "lighttpd status $request" "HTTP/1.1 200 OK" "${head%%$'\r\n'*}"
-  check_equal "lighttpd content type $request" "Content-Type: text/html" \
-    "$(grep -i '^Content-Type:' <<<"$head" | tr -d '\r')"
-  check_equal "lighttpd cache control $request" "Cache-Control: private,max-age=0;" \
-    "$(grep -i '^Cache-Control:' <<<"$head" | tr -d '\r')"
-  check_equal "lighttpd body $request" "${expected#"$header_block"}" "$body"
+  check_lighttpd_response "$request" "$(direct_output "$request")" \
+    "$(curl -s -S "http://127.0.0.1:$port/cgi-bin/$request" -i; printf x)"
 done
 
 # And the responses themselves, pinned once.

@@ -21,6 +21,22 @@ check_equal() {
   fi
 }
 
+# The header block every response starts with.
+header_block=$'Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n'
+
+# check_lighttpd_response NAME EXPECTED RESPONSE: EXPECTED is what the
+# program writes; lighttpd rewrites its header lines, so the status, the two
+# header values and the body of RESPONSE (curl -i) are compared.
+check_lighttpd_response() {
+  local head=${3%%$'\r\n\r\n'*} body=${3#*$'\r\n\r\n'}
+  check_equal "lighttpd status $1" "HTTP/1.1 200 OK" "${head%%$'\r\n'*}"
+  check_equal "lighttpd content type $1" "Content-Type: text/html" \
+    "$(grep -i '^Content-Type:' <<<"$head" | tr -d '\r')"
+  check_equal "lighttpd cache control $1" "Cache-Control: private,max-age=0;" \
+    "$(grep -i '^Cache-Control:' <<<"$head" | tr -d '\r')"
+  check_equal "lighttpd body $1" "${2#"$header_block"}" "$body"
+}
+
 # Prints the count; the exit status says whether all passed.
 check_summary() {
   echo "$((checks - failures)) passed, $failures failed"
