@@ -2,7 +2,8 @@
 # Builds the C library the device programs are linked against, static, from
 # the pinned Debian sources (scripts/sources.lock, fetched once by
 # scripts/fetch-sources.sh), and installs it into build/libc/LIBC-NAME as
-# include/ and lib/. An existing build is kept.
+# include/ and lib/. An existing build is kept while what it is made from
+# (sources, script, configuration) stays the same.
 # Usage: scripts/build-libc.sh LIBC NAME CC [CFLAGS]
 #   LIBC  musl (Debian's musl source package) or uclibc (uClibc-ng, from
 #         Debian's uclibc-source, configured by cmake/libc/uclibc*.config)
@@ -16,12 +17,18 @@ source "$root/scripts/sources.sh"
 
 top="$root/build/libc"
 prefix="$top/$libc-$name"
-[ -f "$prefix/lib/libc.a" ] && exit 0
+# What the build is made from; a build made from anything else is made again.
+shopt -s nullglob
+stamp=$( { echo "$libc $name $cc $cflags"; sources_entries "$libc"
+           cat "$0" "$root"/cmake/libc/"$libc"*; } | sha256sum | cut -d' ' -f1)
+shopt -u nullglob
+built() { [ -f "$prefix/lib/libc.a" ] && [ "$(cat "$prefix/.stamp" 2>/dev/null)" = "$stamp" ]; }
+built && exit 0
 mkdir -p "$top"
 # Presets configured side by side: one build at a time.
 exec 9>"$top/.lock"
 flock 9
-[ -f "$prefix/lib/libc.a" ] && exit 0
+built && exit 0
 sources_ensure "$libc"
 
 work="$top/$libc-$name.build"
@@ -70,6 +77,7 @@ build_uclibc() {
 }
 
 "build_$libc"
+echo "$stamp" > "$prefix/.stamp"
 cd "$top"
 rm -rf "$work"
 echo "built $libc for $name in $((SECONDS - started)) s"

@@ -31,16 +31,18 @@ wait_for_server() { # PORT [SECONDS]
 
 # Boots the box scripts/make-box.sh made in BOX_DIR (its board, CPU and
 # network card are in BOX_DIR/boot.conf), its web server forwarded to
-# 127.0.0.1:PORT, its console written to BOX_DIR/console.log and what qemu
-# itself says to BOX_DIR/qemu.log. Sets BOX_PID; the caller stops the box by
-# that process id.
-start_box() { # BOX_DIR PORT
+# 127.0.0.1:PORT and, given INSTRUMENT_PORT, its instrument server (port 81)
+# to 127.0.0.1:INSTRUMENT_PORT, its console written to BOX_DIR/console.log and
+# what qemu itself says to BOX_DIR/qemu.log. Sets BOX_PID; the caller stops
+# the box by that process id.
+start_box() { # BOX_DIR PORT [INSTRUMENT_PORT]
   local BOX_QEMU BOX_CONSOLE BOX_NIC
   # shellcheck source=/dev/null
   source "$1/boot.conf"
   "${BOX_QEMU[@]}" -display none -monitor none -serial "file:$1/console.log" \
     -kernel "$1/kernel" -initrd "$1/initramfs.cpio.gz" -append "console=$BOX_CONSOLE quiet" \
-    -netdev "user,id=net,hostfwd=tcp:127.0.0.1:$2-:80" "${BOX_NIC[@]}" 2>"$1/qemu.log" &
+    -netdev "user,id=net,hostfwd=tcp:127.0.0.1:$2-:80${3:+,hostfwd=tcp:127.0.0.1:$3-:81}" \
+    "${BOX_NIC[@]}" 2>"$1/qemu.log" &
   BOX_PID=$!
 }
 

@@ -54,7 +54,16 @@ cp "$box/debs"/boot/vmlinuz-* "$box/kernel"
 printf '%s\n' "$boot_conf" > "$box/boot.conf"
 initramfs="$box/initramfs"
 mkdir -p "$initramfs"/{bin,sbin,usr/bin,usr/sbin,dev,proc,sys,tmp,root,lib/modules,opt/etc}
-cp "$box/debs/bin/busybox" "$initramfs/bin/busybox"
+# The whole userland is busybox. On MIPS it is our own, soft-float, built
+# against our musl: Debian's is hard-float, and the box's kernel would emulate
+# its FPU instructions. BOX_BUSYBOX=debian takes Debian's all the same, to see
+# the kernel's FPU emulator count them.
+if [ "$target" = mipsel ] && [ "${BOX_BUSYBOX:-own}" != debian ]; then
+  "$root/scripts/build-busybox.sh" >/dev/null
+  cp "$root/build/box/busybox-mipsel/busybox" "$initramfs/bin/busybox"
+else
+  cp "$box/debs/bin/busybox" "$initramfs/bin/busybox"
+fi
 # The board's network card, and what its driver needs, in loading order.
 for module in "${modules[@]}"; do
   cp "$box/debs"/lib/modules/*/kernel/"$module" "$initramfs/lib/modules/"
@@ -71,12 +80,25 @@ mv "$box/sample/disk" "$initramfs/tmp/mnt/sda1"
 mv "$box/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
 rm -rf "$box/sample"
 
+# The box's own instrument, apart from what the package installs: on port 81,
+# how many FPU instructions the kernel has emulated so far (MIPS kernels count
+# them; "none" elsewhere).
+mkdir -p "$initramfs/box/cgi-bin"
+cat > "$initramfs/box/cgi-bin/fpu-emulated" <<'CGI'
+#!/bin/sh
+echo "Content-Type: text/plain"
+echo
+cat /sys/kernel/debug/mips/fpuemustats/emulated 2>/dev/null || echo none
+CGI
+chmod 755 "$initramfs/box/cgi-bin/fpu-emulated"
+
 cat > "$initramfs/init" <<'INIT'
 #!/bin/busybox sh
 /bin/busybox mount -t proc proc /proc
 /bin/busybox --install -s
 mount -t sysfs sys /sys
 mount -t devtmpfs dev /dev
+mount -t debugfs debug /sys/kernel/debug
 while read -r module; do insmod "/lib/modules/$module"; done < /lib/modules/order
 ifconfig lo 127.0.0.1 up
 ifconfig eth0 10.0.2.15 netmask 255.255.255.0 up
@@ -90,7 +112,9 @@ rm -rf /tmp/ipk
 # The add-on area's document root, where the package put its page and, in
 # cgi-bin, the programs: busybox httpd runs CGI programs there.
 httpd -p 80 -h /opt/share/www
+httpd -p 81 -h /box
 echo "box: serving /opt/share/www on port 80"
+echo "box: FPU instructions emulated by the end of boot: $(cat /sys/kernel/debug/mips/fpuemustats/emulated 2>/dev/null || echo none)"
 while :; do sleep 3600; done
 INIT
 chmod 755 "$initramfs/init"

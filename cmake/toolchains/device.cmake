@@ -65,13 +65,12 @@ if(CGI_DEVICE_SYSROOT)
   endif()
 else()
   set(sysroot "${source_root}/build/libc/${device_libc}-${device_target}")
-  if(NOT EXISTS "${sysroot}/lib/libc.a")
-    execute_process(COMMAND "${source_root}/scripts/build-libc.sh" ${device_libc} ${device_target}
-                            ${CMAKE_C_COMPILER} "${device_flags_text}"
-                    RESULT_VARIABLE libc_result)
-    if(NOT libc_result EQUAL 0)
-      message(FATAL_ERROR "could not build ${device_libc} for ${device_target}")
-    endif()
+  # At once when the library is built and made from what it is made from now.
+  execute_process(COMMAND "${source_root}/scripts/build-libc.sh" ${device_libc} ${device_target}
+                          ${CMAKE_C_COMPILER} "${device_flags_text}"
+                  RESULT_VARIABLE libc_result)
+  if(NOT libc_result EQUAL 0)
+    message(FATAL_ERROR "could not build ${device_libc} for ${device_target}")
   endif()
 endif()
 foreach(file lib/crt1.o lib/crti.o lib/crtn.o lib/libc.a include/stdio.h)

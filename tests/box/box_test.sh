@@ -60,14 +60,21 @@ under_qemu_user() { # request -> what the program writes itself
 }
 
 port=$(free_port)
+instrument_port=$(free_port)
 started=$SECONDS
-start_box "$box" "$port"
+start_box "$box" "$port" "$instrument_port"
 if ! wait_for_server "$port" 60; then
   echo "FAIL: the box did not answer within a minute"
   tail -n 20 "$box/qemu.log" "$box/console.log"
   exit 1
 fi
 echo "the box answered after $((SECONDS - started)) s"
+# How many FPU instructions the MIPS box's kernel has emulated: at the end of
+# boot (the init script says), and now, through the box's own web server.
+fpu_emulated() { curl -s -S --max-time 10 "http://127.0.0.1:$instrument_port/cgi-bin/fpu-emulated"; }
+fpu_at_boot=$(sed -n 's/^box: FPU instructions emulated by the end of boot: //p' "$box/console.log" |
+              tr -d '\r')
+fpu_before=$(fpu_emulated)
 
 requests=(
   "mount_folders?action_mode=$disk"
@@ -108,6 +115,21 @@ elif [ "${CI:-}" = true ]; then
   fail "the page checks need$missing_browser"
 else
   echo "skipped the page checks, which need$missing_browser"
+fi
+# Every program of the MIPS box is soft-float: busybox (the shell, the web
+# server) and ours. The kernel emulates an FPU, and would count each
+# floating-point instruction any of them ran, through all the requests above.
+if [[ $IPK_ARCH == mipsel-* ]]; then
+  fpu_after=$(fpu_emulated)
+  echo "FPU instructions emulated: $fpu_at_boot at the end of boot, $fpu_before when the box" \
+       "answered, $fpu_after after the requests"
+  check_equal "no FPU instruction emulated by the end of boot" 0 "$fpu_at_boot"
+  check_equal "no FPU instruction emulated after the requests" 0 "$fpu_after"
+  check_equal "the emulation count did not grow" "$fpu_before" "$fpu_after"
+  report=$("$root/scripts/check-device-programs.sh" "$build" \
+           "$root/build/box/busybox-mipsel/busybox_unstripped")
+  check "the box's busybox passes the device checks" [ $? -eq 0 ]
+  echo "$report"
 fi
 echo "the box test took $((SECONDS - started)) s after the box was made"
 check_summary
