@@ -14,29 +14,31 @@ source "$build/package.conf"
 programs=("$@")
 [ ${#programs[@]} -gt 0 ] || programs=("$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders")
 
-# Each check captures what the tool writes, then tests it: a pipeline into
-# grep -q would let the tool die of SIGPIPE when grep stops early.
-static_elf() {
-  local headers
-  headers=$(readelf -lW "$1") || return 1
-  ! grep -qE '^ +(INTERP|DYNAMIC) ' <<<"$headers"
+# Whether what a command writes matches PATTERN: 0 yes, 1 no, 2 the command
+# failed. The output is captured first: a pipeline into grep -q would let the
+# command die of SIGPIPE when grep stops early, and a check could flip.
+writes() { # PATTERN COMMAND...
+  local pattern=$1 output
+  shift
+  output=$("$@") || return 2
+  grep -qE "$pattern" <<<"$output"
 }
+lacks() { # PATTERN COMMAND...
+  writes "$@"
+  [ $? -eq 1 ]
+}
+
+static_elf() { lacks '^ +(INTERP|DYNAMIC) ' readelf -lW "$1"; }
 # Symbols only the C++ runtime library defines or needs (the programs are
 # linked as C, so none can be there; this says so if the build ever changes).
+# A stripped program cannot show them: it fails too.
 no_cxx_runtime() {
-  local symbols
-  symbols=$(nm "$1") || return 1
-  ! grep -qE ' (__cxa_(throw|begin_catch|allocate_exception|guard_acquire|pure_virtual)|__gxx_personality|_Unwind_|_ZTI|_ZTV|_ZSt9terminate|_ZSt[0-9]+__throw|_Znw|_Zdl)' <<<"$symbols"
+  writes . nm "$1" && lacks ' (__cxa_(throw|begin_catch|allocate_exception|guard_acquire|pure_virtual)|__gxx_personality|_Unwind_|_ZTI|_ZTV|_ZSt9terminate|_ZSt[0-9]+__throw|_Znw|_Zdl)' \
+    nm "$1"
 }
-mips_soft_float() {
-  local attributes
-  attributes=$(readelf -A "$1") || return 1
-  grep -q 'Tag_GNU_MIPS_ABI_FP: Soft float' <<<"$attributes"
-}
+mips_soft_float() { writes 'Tag_GNU_MIPS_ABI_FP: Soft float' readelf -A "$1"; }
 arm_no_vfp_attributes() {
-  local attributes
-  attributes=$(readelf -A "$1") || return 1
-  ! grep -qE 'Tag_(FP_arch|Advanced_SIMD_arch|ABI_VFP_args|ABI_HardFP_use)' <<<"$attributes"
+  lacks 'Tag_(FP_arch|Advanced_SIMD_arch|ABI_VFP_args|ABI_HardFP_use)' readelf -A "$1"
 }
 # Instructions that need an FPU (MIPS coprocessor 1; ARM VFP, NEON and FPA).
 fp_instructions() {
