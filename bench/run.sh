@@ -133,7 +133,9 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
         "$do_nothing" "$glibc_do_nothing" >/dev/null 2>&1
       read -r ours musl glibc < <(jq -r '[.results[].median] | @tsv' "$musl_build/wall.json")
       times+=("$ours") musl_times+=("$musl") glibc_times+=("$glibc")
-      ratios+=("$(echo "$ours / $glibc" | bc -l)") musl_ratios+=("$(echo "$ours / $musl" | bc -l)")
+      # awk, not bc: jq writes times under 0.0001 s as 8.9e-05.
+      ratios+=("$(awk -v a="$ours" -v b="$glibc" 'BEGIN { print a / b }')")
+      musl_ratios+=("$(awk -v a="$ours" -v b="$musl" 'BEGIN { print a / b }')")
     done
     printf '| %s | %.0f | %.0f | %.0f | %.2f | %.2f |\n' "${names[$i]}" \
       "$(printf '%s\n' "${times[@]}" | median | awk '{print $1 * 1e6}')" \
