@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Makes a router in a box from Debian's own parts, for a mipsel or arm device
-# build: Debian's kernel for an emulated board, busybox-static as the whole
-# userland (its httpd serves the page and the CGI programs), and an initramfs
+# build: Debian's kernel for an emulated board, busybox as the whole userland
+# (its httpd serves the page and the CGI programs), and an initramfs
 # that installs the build's .ipk the way the /opt add-on area's package
 # manager does (its data part unpacked into /, then its postinst), with a
 # sample disk where a USB disk would be mounted and the configuration at
 # /opt/etc/Cloud.conf, and serves what the package installed in
 # /opt/share/www. start_box in scripts/lib.sh boots it.
 #   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
-#           the kernel emulates one for Debian's own hard-float busybox)
+#           the kernel emulates one, and counts what it emulates), busybox
+#           of our own, soft-float (scripts/build-busybox.sh)
 #   arm:    linux-image-armmp (armhf) on the virt board with a Cortex-A15
 #           without VFP and NEON (the kernel has no VFP emulation), busybox
 #           from armel, which is soft-float like the programs
