@@ -10,6 +10,14 @@ urlencode() {
   printf '%s' "$out"
 }
 
+# Runs COMMAND with OPT_DIR bound over /opt, in a mount namespace of its own
+# that nothing else sees; it execs, so its process id is the caller's.
+with_opt() { # OPT_DIR COMMAND...
+  local namespace=(unshare --mount --propagation private)
+  [ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
+  exec "${namespace[@]}" sh -c 'mount --bind "$1" /opt && shift && exec "$@"' sh "$@"
+}
+
 # A port on 127.0.0.1 that nothing listens on.
 free_port() {
   local port

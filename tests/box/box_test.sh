@@ -47,15 +47,12 @@ mkdir "$work/package"
 programs="$work/package/opt/$CGI_INSTALL_DIR"
 disk=%2Ftmp%2Fmnt%2Fsda1
 disk_here=$(urlencode "$box/initramfs/tmp/mnt/sda1")
-namespace=(unshare --mount --propagation private)
-[ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
 under_qemu_user() { # request -> what the program writes itself
   local program=${1%%\?*} query=
   [[ $1 == *\?* ]] && query=${1#*\?}
   # shellcheck disable=SC2086 # the launcher is a command line
-  QUERY_STRING="${query//$disk/$disk_here}" "${namespace[@]}" \
-    sh -c 'mount --bind "$1" /opt && shift && exec "$@"' sh "$box/initramfs/opt" \
-    ${PROGRAM_LAUNCHER:?} "$programs/$program"
+  (QUERY_STRING="${query//$disk/$disk_here}" with_opt "$box/initramfs/opt" \
+     ${PROGRAM_LAUNCHER:?} "$programs/$program")
   printf x # keep trailing line ends through $(...)
 }
 

@@ -51,16 +51,8 @@ mimetype.assign = ( ".html" => "text/html", ".js" => "text/javascript", ".css" =
                     "" => "application/octet-stream" )
 include "/opt/etc/lighttpd/conf.d/*.conf"
 CONF
-namespace=(unshare --mount --propagation private)
-[ "$(id -u)" -eq 0 ] || namespace+=(--map-root-user)
-# Runs a command with the installed root as /opt.
-with_opt() {
-  "${namespace[@]}" sh -c 'mount --bind "$1" /opt && shift && exec "$@"' sh "$opt" "$@"
-}
 start_server() {
-  # Each step execs the next: the server is this process id.
-  (exec "${namespace[@]}" sh -c 'mount --bind "$1" /opt && shift && exec "$@"' sh "$opt" \
-     lighttpd -D -f "$work/lighttpd.conf") &
+  (with_opt "$opt" lighttpd -D -f "$work/lighttpd.conf") &
   server=$!
   wait_for_server "$port" || { fail "lighttpd did not start"; cat "$work/error.log"; }
 }
@@ -68,7 +60,7 @@ start_server() {
 direct_output() { # request -> what the installed program writes itself
   local program=${1%%\?*} query=
   [[ $1 == *\?* ]] && query=${1#*\?}
-  QUERY_STRING="$query" with_opt "/opt/$CGI_INSTALL_DIR/$program"
+  (QUERY_STRING="$query" with_opt "$opt" "/opt/$CGI_INSTALL_DIR/$program")
   printf x # keep trailing line ends through $(...)
 }
 
