@@ -47,10 +47,12 @@ std::string_view status_text(unsigned char code);
 
 // Reads the log named id in the log folder log_dir_fd: one read of up to
 // log_record_size bytes into a zeroed record. A one-byte file reads as the
-// status 'p'. Returns 1 when a regular file could be opened (whatever the read
+// status 'p'. The entry is looked at through a descriptor that opens nothing,
+// and only that very object is read, so nothing swapped in meanwhile is ever
+// opened. Returns 1 for a regular file with no other name (whatever the read
 // gave), and for a folder or a FIFO, which give an empty record and are never
-// opened; -1 otherwise. A link (to anything), a device or a socket is never
-// opened and gives -1.
+// opened; -1 otherwise: a link (to anything), a hard link, a device, a socket,
+// or no O_PATH or /proc to look and read with.
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
 // Appends the status row of one record.

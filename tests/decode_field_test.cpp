@@ -56,6 +56,7 @@ TEST(DecodeField, DecodesInPlaceKeepingTheFieldLength) {
         // read as glibc's scanf reads "%02x": white space before the number is
         // skipped and not counted, "0x" is a prefix, a sign takes a place
         {"% 41", "A1\0\0"s},
+        {"%\r41", "A1\0\0"s},
         {"%  4", "\x04"
                  "4\0\0"s},
         {"%\t\n1x", "\x01"

@@ -159,6 +159,11 @@ bool running_as_root() {
     return ::geteuid() == 0;
 }
 
+bool under_ci() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string_view(ci) == "true";
+}
+
 std::string repeated(std::string_view text, int times) {
     std::string out;
     for (int i = 0; i < times; ++i)

@@ -56,5 +56,19 @@ std::vector<std::string> in_stream_order(const std::string& folder, const Names&
 
 bool running_as_root();
 
+// Whether this is a CI run (CI=true), which must run every test.
+bool under_ci();
+
+// Skips the rest of a test that needs root (the number of rows it guards then
+// goes unchecked); under CI that is a failure instead.
+#define SKIP_UNLESS_ROOT(why)                                                                      \
+    do {                                                                                           \
+        if (!running_as_root()) {                                                                  \
+            if (under_ci())                                                                        \
+                FAIL() << "needs root under CI: " << (why);                                        \
+            GTEST_SKIP() << (why);                                                                 \
+        }                                                                                          \
+    } while (false)
+
 // text, times times over.
 std::string repeated(std::string_view text, int times);
