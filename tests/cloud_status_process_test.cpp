@@ -206,6 +206,40 @@ TEST(CloudStatusProcess, FindsTheLogDirectoryBelowAnyBaseDir) {
     }
 }
 
+// No BaseDir: the log folder is /Cloud/.logs. The program runs in a folder
+// that is its root, and reads the log only through /proc.
+TEST(CloudStatusProcess, WithoutBaseDirReadsTheRootsLogFolder) {
+    SKIP_UNLESS_ROOT("only root changes its root folder");
+    if (!programs_run_natively() || !PROGRAMS_ARE_STATIC)
+        GTEST_SKIP() << "the program must start by itself, from nothing but its own file";
+    Temp_dir root;
+    make_dir(root.path() + "/Cloud");
+    make_dir(root.path() + "/Cloud/.logs");
+    write_file(root.path() + "/Cloud/.logs/webdav", "qat the root");
+    make_dir(root.path() + "/proc");
+    write_file(root.path() + "/cloud_status", read_file(program));
+    ASSERT_EQ(::chmod((root.path() + "/cloud_status").c_str(), 0755), 0);
+
+    struct Case {
+        bool mount_proc;
+        std::string body;
+    };
+    const Case cases[] = {
+        {true, row("WebDAV", "Sync", "at the root")},
+        {false, ""}, // without /proc no log can be read: no row
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mount_proc ? "with /proc" : "without /proc");
+        Run_options options;
+        options.query = "action_mode=CLOUD_GETSTATUS";
+        options.root_dir = root.path();
+        options.mount_proc = c.mount_proc;
+        const Run_result result = run_program("/cloud_status", options);
+        expect_plain_exit(result);
+        EXPECT_EQ(result.out, header_block + c.body);
+    }
+}
+
 TEST(CloudStatusProcess, SkipsWhatTheUserMayNotRead) {
     Temp_dir temp;
     const std::string log_dir = temp.path() + "/Cloud/.logs";

@@ -42,6 +42,18 @@ void write_file(const std::string& path, std::string_view contents) {
     ::close(fd);
 }
 
+std::string read_file(const std::string& path) {
+    std::string contents;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    char buffer[4096];
+    ssize_t got;
+    while (fd >= 0 && (got = ::read(fd, buffer, sizeof buffer)) > 0)
+        contents.append(buffer, static_cast<std::size_t>(got));
+    if (fd >= 0)
+        ::close(fd);
+    return contents;
+}
+
 void make_symlink(const std::string& target, const std::string& path) {
     if (::symlink(target.c_str(), path.c_str()) != 0)
         ADD_FAILURE() << "symlink " << path << ": " << std::strerror(errno);

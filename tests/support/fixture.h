@@ -21,6 +21,7 @@ class Temp_dir {
 
 void make_dir(const std::string& path);
 void write_file(const std::string& path, std::string_view contents);
+std::string read_file(const std::string& path); // "" when it cannot be read
 void make_symlink(const std::string& target, const std::string& path);
 void make_fifo(const std::string& path);
 void make_socket(const std::string& path); // a bound Unix socket's file

@@ -8,7 +8,9 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -19,6 +21,11 @@
 
 const std::string header_block =
     "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
+
+bool programs_run_natively() {
+    const char* wrapper = std::getenv("PROGRAM_WRAPPER");
+    return std::string(PROGRAM_LAUNCHER).empty() && (wrapper == nullptr || *wrapper == '\0');
+}
 
 void expect_exit_status_zero(const Run_result& result) {
     EXPECT_FALSE(result.timed_out);
@@ -58,6 +65,14 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
     ::dup2(err_fd, 2);
     if (options.close_stdin)
         ::close(0);
+    if (!options.root_dir.empty()) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            (options.mount_proc &&
+             ::mount("proc", (options.root_dir + "/proc").c_str(), "proc", 0, nullptr) != 0) ||
+            ::chroot(options.root_dir.c_str()) != 0 || ::chdir("/") != 0)
+            ::_exit(125);
+    }
     if (options.unprivileged && ::geteuid() == 0) {
         if (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
             ::setresuid(65534, 65534, 65534) != 0)

@@ -16,6 +16,11 @@ struct Run_options {
     bool close_stdin = false;                // start with descriptor 0 closed
     Output_target out = Output_target::pipe; // where standard output goes
     int timeout_seconds = 60;                // then the program is killed and counted as hung
+    // A folder that becomes the program's root (it needs root, and the
+    // program must be inside it and static), in a mount namespace of its
+    // own with or without /proc mounted.
+    std::string root_dir;
+    bool mount_proc = false;
 };
 
 struct Run_result {
@@ -30,6 +35,9 @@ struct Run_result {
 // the environment variable PROGRAM_WRAPPER (words separated by spaces), e.g.
 // a valgrind command line, is put in front of it.
 Run_result run_program(const std::string& program, const Run_options& options);
+
+// Whether programs start as themselves: no emulator, no wrapper.
+bool programs_run_natively();
 
 // The program ended by itself, in time, with status 0 (a signal is a failure).
 void expect_exit_status_zero(const Run_result& result);
