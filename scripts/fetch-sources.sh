@@ -61,17 +61,29 @@ for item in "${wanted[@]}"; do
     deb\ *) debs+=("${item#deb }") ;;
   esac
 done
-# apt checks what it fetches against the archive's signed indexes.
+# apt checks what it fetches against the archive's signed indexes. Each
+# command's failure counts: this runs on the left of ||, where set -e is off.
 (
-  cd "$work/files"
-  if [ ${#sources[@]} -gt 0 ]; then apt-get "${options[@]}" source --download-only "${sources[@]}"; fi
-  if [ ${#debs[@]} -gt 0 ]; then apt-get "${options[@]}" download "${debs[@]}"; fi
+  cd "$work/files" || exit 1
+  if [ ${#sources[@]} -gt 0 ]; then apt-get "${options[@]}" source --download-only "${sources[@]}" || exit 1; fi
+  if [ ${#debs[@]} -gt 0 ]; then apt-get "${options[@]}" download "${debs[@]}" || exit 1; fi
 ) >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; echo "fetching from the Debian mirror failed" >&2; exit 1; }
-# apt-get download puts an epoch into the name as "1%3a"; the archive's own
-# file name has none.
+# Only a file with the bytes the lock pins goes into the sources folder, so a
+# file verified before is never replaced by a download that differs. apt-get
+# download puts an epoch into the name as "1%3a"; the archive's own file name
+# has none.
 for file in "$work/files"/*; do
+  [ -f "$file" ] || continue
   name=$(basename "$file")
-  mv "$file" "$sources_dir/${name/_[0-9]%3a/_}"
+  name=${name/_[0-9]%3a/_}
+  expected=$(awk -v file="$name" '!/^#/ && $4 == file { print $5; exit }' "$sources_lock")
+  [ -n "$expected" ] || continue # a part the lock does not pin
+  actual=$(sha256sum "$file" | cut -d' ' -f1)
+  if [ "$actual" != "$expected" ]; then
+    echo "the mirror gave other bytes for $name (SHA-256 $actual, expected $expected): not kept" >&2
+    continue
+  fi
+  mv -f "$file" "$sources_dir/$name"
 done
 
 status=0

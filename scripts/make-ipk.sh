@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Packages a build as an .ipk for an opkg-managed /opt add-on area: the two
-# programs, the page, and the add-on lighttpd's snippet (a conffile), with
-# maintainer scripts that restart a running add-on lighttpd.
+# programs, the page, the add-on lighttpd's snippet and the password command,
+# with maintainer scripts that make a password on the first install and
+# restart a running add-on lighttpd.
 # Usage: scripts/make-ipk.sh BUILD_DIR OUT_DIR
 # The package is reproducible: the same tree gives the same bytes (sorted
 # names, numeric owners, file times fixed to SOURCE_DATE_EPOCH, which defaults
@@ -28,7 +29,7 @@ fi
 
 DESTDIR="$work/data" cmake --install "$build" --prefix /opt >/dev/null
 find "$work/data" -type d -exec chmod 755 {} +
-chmod 755 "$work/data/opt/$CGI_INSTALL_DIR"/*
+chmod 755 "$work/data/opt/$CGI_INSTALL_DIR"/* "$work/data$PASSWORD_COMMAND"
 find "$work/data/opt/$PAGE_DIR" "$work/data$SNIPPET" -type f -exec chmod 644 {} +
 
 # A gzip'd tar whose bytes depend only on the files' contents and modes.
@@ -41,8 +42,7 @@ pack() { # dir members... > archive
 
 # What the package manager reads as bytes: the sizes of the files unpacked.
 installed_size=$(find "$work/data" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum + 0 }')
-# The feed's packages of lighttpd and of every module the snippet loads (the
-# password block's too, so that turning it on is one step).
+# The feed's packages of lighttpd and of every module the snippet loads.
 depends="lighttpd, lighttpd-mod-cgi, lighttpd-mod-auth, lighttpd-mod-authn_file"
 mkdir "$work/control"
 cat > "$work/control/control" <<CONTROL
@@ -59,12 +59,12 @@ Description: The disks and cloud sync page of the device, with its CGI programs
  cloud_status reports the cloud sync status logs and configuration;
  mount_folders lists the visible folders of a mounted disk. The page is
  /$PACKAGE/ on the add-on lighttpd, which runs the programs from
- /opt/$CGI_INSTALL_DIR through $SNIPPET.
+ /opt/$CGI_INSTALL_DIR through $SNIPPET, behind a password that the
+ first install makes and prints ($PASSWORD_COMMAND changes it).
 CONTROL
-echo "$SNIPPET" > "$work/control/conffiles"
 install -m 755 "$build/package/postinst" "$build/package/postrm" "$work/control/"
 
-pack "$work/control" ./control ./conffiles ./postinst ./postrm > "$work/control.tar.gz"
+pack "$work/control" ./control ./postinst ./postrm > "$work/control.tar.gz"
 pack "$work/data" ./opt > "$work/data.tar.gz"
 echo "2.0" > "$work/debian-binary"
 mkdir -p "$out"

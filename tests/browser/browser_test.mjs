@@ -2,12 +2,18 @@
 // Usage: node browser_test.mjs PAGE_URL DISK_ROOT SCREENSHOT [PAGE_ROOT]
 // DISK_ROOT is the disk on this machine; PAGE_ROOT the path the page shows
 // for it (the same unless the page is served from elsewhere, e.g. a box).
+// PAGE_CREDENTIALS=user:password answers a server that asks for a password.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
 
 const [pageUrl, diskRoot, screenshot, pageRoot = diskRoot] = process.argv.slice(2);
+const credentials = process.env.PAGE_CREDENTIALS;
+const httpCredentials = credentials ? {
+  username: credentials.slice(0, credentials.indexOf(':')),
+  password: credentials.slice(credentials.indexOf(':') + 1),
+} : undefined;
 
 // What the folder list must show, read from the disk independently.
 const systemFolders = ['SYSTEM VOLUME INFORMATION', 'RECYCLER', 'RECYCLED', 'LOST+FOUND'];
@@ -30,7 +36,7 @@ const browser = await chromium.launch({
 });
 let failed = false;
 try {
-  const page = await browser.newPage({ viewport: { width: 1280, height: 600 } });
+  const page = await browser.newPage({ viewport: { width: 1280, height: 600 }, httpCredentials });
   const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(error.message));
   page.on('dialog', (dialog) => { pageErrors.push('dialog: ' + dialog.message()); dialog.dismiss(); });

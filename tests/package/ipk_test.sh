@@ -43,14 +43,17 @@ check_equal "Installed-Size is the bytes of the unpacked files" "$listed_size" "
 
 check_equal "the files" "$(printf '%s\n' "./opt/$CGI_INSTALL_DIR/cloud_status" \
   "./opt/$CGI_INSTALL_DIR/mount_folders" "./opt/$PAGE_DIR/app.js" "./opt/$PAGE_DIR/index.html" \
-  "./opt/$PAGE_DIR/style.css" ".$SNIPPET" | sort)" "$(cd "$work/data" && find . -type f | sort)"
+  "./opt/$PAGE_DIR/style.css" ".$SNIPPET" ".$PASSWORD_COMMAND" | sort)" \
+  "$(cd "$work/data" && find . -type f | sort)"
 for page in index.html app.js style.css; do
   check "the page's $page" cmp "$root/www/$page" "$work/data/opt/$PAGE_DIR/$page"
 done
-check_equal "conffiles: the lighttpd snippet" "$SNIPPET" "$(cat "$work/control/conffiles")"
-# Every module the snippet loads, the password block's included, is a feed
-# package the package depends on (mod_x comes in lighttpd-mod-x).
-modules=$(sed -n 's/^#\{0,1\}server\.modules *+= *(\(.*\)).*/\1/p' "$work/data$SNIPPET" | tr -d '" ' |
+# The snippet decides what asks for the password: an upgrade must replace it.
+check_equal "control members, no conffiles" "./control ./postinst ./postrm" \
+  "$(tar -tzf "$work/outer/control.tar.gz" | sort | tr '\n' ' ' | sed 's/ $//')"
+# Every module the snippet loads is a feed package the package depends on
+# (mod_x comes in lighttpd-mod-x).
+modules=$(sed -n 's/^server\.modules *+= *(\(.*\)).*/\1/p' "$work/data$SNIPPET" | tr -d '" ' |
           tr '\n' ',')
 check "the snippet loads modules" [ -n "$modules" ]
 IFS=, read -r -a dependencies <<<"$(field Depends | tr -d ' ')"
@@ -59,11 +62,11 @@ for module in ${modules//,/ }; do
   check "Depends names the package of $module" \
     grep -qxF "lighttpd-mod-${module#mod_}" <(printf '%s\n' "${dependencies[@]}")
 done
-for script in postinst postrm; do
-  check "$script is executable" [ -x "$work/control/$script" ]
-  check "$script is sh" sh -n "$work/control/$script"
+for script in "$work/control/postinst" "$work/control/postrm" "$work/data$PASSWORD_COMMAND"; do
+  check "${script##*/} is executable" [ -x "$script" ]
+  check "${script##*/} is sh" sh -n "$script"
   if command -v busybox >/dev/null || [ "${CI:-}" = true ]; then
-    check "$script is busybox sh" busybox sh -n "$work/control/$script"
+    check "${script##*/} is busybox sh" busybox sh -n "$script"
   fi
 done
 
