@@ -1,7 +1,12 @@
 // The floor of a CGI: a static program that writes the header block only.
 #include "cgi.h"
 
+#include <unistd.h>
+
 int main() {
-    send_response(header_block);
+    char storage[header_block.size()];
+    Output out(storage, sizeof storage, STDOUT_FILENO);
+    write_header_block(out);
+    out.flush();
     return 0;
 }

@@ -2,7 +2,7 @@
 // the query string, and the response framing (header block and row lists).
 #pragma once
 
-#include "byte_buffer.h"
+#include "output.h"
 
 #include <cstddef>
 #include <initializer_list>
@@ -50,17 +50,20 @@ constexpr std::string_view header_block =
     "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
 
 // Appends the header block.
-void write_header_block(Byte_buffer& out);
+void write_header_block(Output& out);
 
-// A response is built in memory and written once when the program ends: one
-// system call, and no stdio locking per piece of a row.
-// Writes the whole response to standard output, waiting while a non-blocking
-// output is full. A reader that is gone or a failed write (a full disk) ends
-// it quietly: the program's exit status stays 0.
-void send_response(std::string_view response);
+// The size of the one buffer a response goes out through: a typical
+// response fits, so it leaves in one write.
+constexpr std::size_t output_buffer_size = 16384;
 
-// Enough for a typical response, so it is built without regrowing.
-constexpr std::size_t initial_response_capacity = 16384;
+// What a program does with one request: the query string (null when
+// QUERY_STRING is unset), answered into out, header block first.
+using Answer = void (*)(char* query, Output& out);
+
+// The whole of a program's main: answers the request in QUERY_STRING on
+// standard output, through a buffer on the stack, and returns the exit
+// status, always 0.
+int serve_request(Answer answer);
 
 // 1 while the next row written is the first of its list.
 extern int first_log;
@@ -72,11 +75,11 @@ void begin_row_list();
 
 // Appends one row, ["v1","v2",...] (at least one value), preceded by ','
 // unless it is the first of its list. Each value is escaped as the content of
-// a JSON string literal.
-void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values, Row_end end);
+// a JSON string literal. A row of any length is written whole.
+void write_row(Output& out, std::initializer_list<std::string_view> values, Row_end end);
 
 // Appends value as the content of a JSON/JavaScript string literal, so that a
 // value can neither end its quotes nor open markup: '"', '\\' and control
 // bytes are escaped, '<', '>', U+2028 and U+2029 as \u escapes; all other
 // bytes, non-ASCII included, unchanged.
-void write_escaped_value(Byte_buffer& out, std::string_view value);
+void write_escaped_value(Output& out, std::string_view value);

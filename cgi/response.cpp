@@ -1,11 +1,10 @@
 #include "cgi.h"
 
 #include <array>
-#include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <poll.h>
 #include <unistd.h>
 
 int first_log = 0;
@@ -14,42 +13,17 @@ void ignore_broken_pipe() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-void write_header_block(Byte_buffer& out) {
+void write_header_block(Output& out) {
     out.append(header_block);
 }
 
-namespace {
-
-// Waits until standard output takes more; false when it never will.
-bool wait_until_writable() {
-    pollfd output = {STDOUT_FILENO, POLLOUT, 0};
-    for (;;) {
-        const int ready = ::poll(&output, 1, -1);
-        if (ready > 0)
-            return (output.revents & POLLOUT) != 0;
-        if (ready < 0 && errno != EINTR)
-            return false;
-    }
-}
-
-} // namespace
-
-void send_response(std::string_view response) {
-    while (!response.empty()) {
-        const ssize_t written = ::write(STDOUT_FILENO, response.data(), response.size());
-        if (written > 0) {
-            response.remove_prefix(static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno == EINTR)
-            continue;
-        // A web server may hand over a non-blocking pipe or socket: when its
-        // reader is slower than we are, wait for it rather than cut the
-        // response. A reader that is gone (EPIPE) or any other error ends it.
-        if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && wait_until_writable())
-            continue;
-        return;
-    }
+int serve_request(Answer answer) {
+    ignore_broken_pipe();
+    char storage[output_buffer_size];
+    Output out(storage, sizeof storage, STDOUT_FILENO);
+    answer(std::getenv("QUERY_STRING"), out);
+    out.flush();
+    return 0;
 }
 
 void begin_row_list() {
@@ -141,32 +115,70 @@ char* escape_to(char* to, std::string_view value) {
     return to;
 }
 
-// room plus the most bytes value can take once escaped. It stops at a size
-// no buffer can have, so that begin_write refuses it instead of wrapping.
-std::size_t add_escaped_room(std::size_t room, std::string_view value) {
-    constexpr std::size_t too_much = SIZE_MAX / 2;
-    if (room >= too_much || value.size() >= too_much / max_escaped_bytes_per_byte)
+// A size no buffer can have: begin_write refuses it rather than wrap around.
+constexpr std::size_t too_much = SIZE_MAX / 2;
+
+// The most bytes values take once escaped, plus a few marks; too_much when
+// the values pass what any buffer can take.
+std::size_t escaped_room(std::initializer_list<std::string_view> values, std::size_t marks) {
+    std::size_t bytes = 0;
+    for (std::string_view value : values) {
+        if (value.size() > too_much - bytes)
+            return too_much;
+        bytes += value.size();
+    }
+    if (bytes > too_much / max_escaped_bytes_per_byte)
         return too_much;
-    const std::size_t sum = room + value.size() * max_escaped_bytes_per_byte;
-    return sum < too_much ? sum : too_much;
+    return bytes * max_escaped_bytes_per_byte + marks;
+}
+
+constexpr std::string_view first_row = "[\"";
+constexpr std::string_view next_row = ",[\"";
+constexpr std::string_view next_value = "\",\"";
+constexpr std::string_view row_end = "\"]";
+constexpr std::string_view row_end_line = "\"]\n";
+
+// How much of value to escape at once, at most max bytes: a cut never falls
+// inside a line separator (E2 80 A8), which is escaped whole or not at all.
+std::size_t escape_piece_size(std::string_view value, std::size_t max) {
+    if (value.size() <= max)
+        return value.size();
+    const auto at = [&value](std::size_t i) { return static_cast<unsigned char>(value[i]); };
+    if (at(max - 1) == 0xE2)
+        return max - 1;
+    if (at(max - 2) == 0xE2)
+        return max - 2;
+    return max;
+}
+
+// A row larger than the whole buffer: its marks and values one by one.
+void write_row_in_pieces(Output& out, std::initializer_list<std::string_view> values, Row_end end) {
+    out.append(first_log ? first_row : next_row);
+    first_log = 0;
+    bool first_value = true;
+    for (std::string_view value : values) {
+        if (!first_value)
+            out.append(next_value);
+        first_value = false;
+        write_escaped_value(out, value);
+    }
+    out.append(end == Row_end::line_feed ? row_end_line : row_end);
 }
 
 } // namespace
 
-void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values, Row_end end) {
-    static constexpr std::string_view first_row = "[\"";
-    static constexpr std::string_view next_row = ",[\"";
-    static constexpr std::string_view next_value = "\",\"";
-    static constexpr std::string_view row_end = "\"]";
-    static constexpr std::string_view row_end_line = "\"]\n";
+void write_row(Output& out, std::initializer_list<std::string_view> values, Row_end end) {
     // One reservation for the whole row: its marks, and every value escaped
-    // at the most.
-    std::size_t room = next_row.size() + row_end_line.size();
-    for (std::string_view value : values)
-        room = add_escaped_room(room + next_value.size(), value);
-    char* to = out.begin_write(room);
-    if (to == nullptr)
+    // at the most. Any real row fits the buffer (a name is at most 255 bytes,
+    // a message 519).
+    const std::size_t marks =
+        next_row.size() + row_end_line.size() + (values.size() - 1) * next_value.size();
+    char* to = out.begin_write(escaped_room(values, marks));
+    if (to == nullptr) {
+        if (!out.ended())
+            write_row_in_pieces(out, values, end);
         return;
+    }
 
     to = first_log ? copy_to(to, first_row) : copy_to(to, next_row);
     first_log = 0;
@@ -181,7 +193,14 @@ void write_row(Byte_buffer& out, std::initializer_list<std::string_view> values,
     out.end_write(to);
 }
 
-void write_escaped_value(Byte_buffer& out, std::string_view value) {
-    if (char* to = out.begin_write(add_escaped_room(0, value)))
-        out.end_write(escape_to(to, value));
+void write_escaped_value(Output& out, std::string_view value) {
+    const std::size_t most_at_once = out.capacity() / max_escaped_bytes_per_byte;
+    while (!value.empty()) {
+        const std::string_view piece(value.data(), escape_piece_size(value, most_at_once));
+        char* to = out.begin_write(escaped_room({piece}, 0));
+        if (to == nullptr)
+            return;
+        out.end_write(escape_to(to, piece));
+        value.remove_prefix(piece.size());
+    }
 }

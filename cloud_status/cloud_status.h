@@ -2,8 +2,8 @@
 // configuration file as marked-up lines.
 #pragma once
 
-#include "byte_buffer.h"
 #include "handles.h"
+#include "output.h"
 
 #include <cstddef>
 #include <string_view>
@@ -32,7 +32,7 @@ struct Log_record {
 // Appends one status row per readable provider log in the log folder, in
 // directory order, at most max_status_rows. Returns -1 when the log folder
 // cannot be opened (no body), otherwise 0.
-int ko_print_status(Byte_buffer& out);
+int ko_print_status(Output& out);
 
 // The provider id of a log directory entry: the tail of name from the first
 // occurrence of the first provider word that occurs in it ("plovenquartzel",
@@ -56,24 +56,25 @@ std::string_view status_text(unsigned char code);
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
 // Appends the status row of one record.
-void print_log(const Log_record& record, const char* id, Byte_buffer& out);
+void print_log(const Log_record& record, const char* id, Output& out);
 
 // Appends one piece of a configuration line (what one fgets into a 256-byte
-// buffer gives; its text ends at a NUL) in its marked-up form: "&#60" before
-// field 0, "&#62" before fields 1, 2, 4, 5 and 6, field 6 with its last byte
-// replaced by '/'; field 3 and fields after 6 are held back. Fields are the
-// non-empty runs between commas.
-void mark_up_config_piece(std::string_view piece, Byte_buffer& out);
+// buffer gives, at most 255 bytes; its text ends at a NUL) in its marked-up
+// form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6, field 6
+// with its last byte replaced by '/'; field 3 and fields after 6 are held
+// back. Fields are the non-empty runs between commas. A piece longer than
+// the output buffer is no such piece and writes nothing.
+void mark_up_config_piece(std::string_view piece, Output& out);
 
 // Appends what the descriptor fd reads as marked-up lines to out, piece by
 // piece exactly as fgets with a 256-byte buffer would read them.
-void write_marked_up_config(int fd, Byte_buffer& out);
+void write_marked_up_config(int fd, Output& out);
 
 // Appends the configuration file at path as marked-up lines. A missing file,
 // or anything but a regular file (links followed), gives nothing; a regular
 // file that cannot be opened writes "read Cloud error" to standard error.
-void print_cloud_config(const char* path, Byte_buffer& out);
+void print_cloud_config(const char* path, Output& out);
 
 // Answers one request: the header block, then what the action named by the
 // query string (null when QUERY_STRING is unset) gives.
-void answer_cloud_status_request(char* query, const char* conf_path, Byte_buffer& response);
+void answer_cloud_status_request(char* query, const char* conf_path, Output& out);

@@ -70,44 +70,46 @@ class Piece_reader {
 
 } // namespace
 
-void mark_up_config_piece(std::string_view piece, Byte_buffer& out) {
+void mark_up_config_piece(std::string_view piece, Output& out) {
     // The marks of fields 0, 1, 2, 4, 5 and 6 at the most, and never more of
     // the piece than there is.
     char* to = out.begin_write(piece.size() + 6 * open_mark.size());
     if (to == nullptr)
         return;
     const char* at = piece.data();
-    const char* const end = at + piece.size();
     // The text of a piece ends at a NUL, as a C string's does.
-    auto in_text = [&end](const char* p) { return p < end && *p != '\0'; };
+    const void* nul = std::memchr(at, '\0', piece.size());
+    const char* const end = nul != nullptr ? static_cast<const char*>(nul) : at + piece.size();
     for (int index = 0; index <= 6; ++index) {
-        while (in_text(at) && *at == ',')
+        while (at < end && *at == ',')
             ++at;
-        if (!in_text(at))
+        if (at == end)
             break;
-        const char* field = at;
-        while (in_text(at) && *at != ',')
-            ++at;
-        if (index == 3)
-            continue;
-        to = copy_to(to, index == 0 ? open_mark : next_mark);
-        to = copy_to(to, {field, static_cast<std::size_t>(at - field)});
-        if (index == 6)
-            to[-1] = '/'; // field 6 loses its last byte
+        const char* field_end = at;
+        while (field_end < end && *field_end != ',')
+            ++field_end;
+        if (index != 3) {
+            to = copy_to(to, index == 0 ? open_mark : next_mark);
+            to = copy_to(to, {at, static_cast<std::size_t>(field_end - at)});
+            if (index == 6)
+                to[-1] = '/'; // field 6 loses its last byte
+        }
+        at = field_end;
     }
     out.end_write(to);
 }
 
-void write_marked_up_config(int fd, Byte_buffer& out) {
+void write_marked_up_config(int fd, Output& out) {
     Piece_reader pieces(fd);
-    for (std::string_view piece = pieces.next(); !piece.empty(); piece = pieces.next())
+    for (std::string_view piece = pieces.next(); !piece.empty() && !out.ended();
+         piece = pieces.next())
         mark_up_config_piece(piece, out);
 }
 
 // Only a regular file is a configuration. Anything else at the path (a
 // device, a FIFO, a folder, a socket) reads as a missing file: it could block,
 // never end, or do something merely by being opened.
-void print_cloud_config(const char* path, Byte_buffer& out) {
+void print_cloud_config(const char* path, Output& out) {
     struct stat info {};
     if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) // links are followed
         return;

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-void answer_cloud_status_request(char* query, const char* conf_path, Byte_buffer& response) {
-    write_header_block(response);
+void answer_cloud_status_request(char* query, const char* conf_path, Output& out) {
+    write_header_block(out);
     init_cgi(query);
 
     const char* action = get_cgi("action_mode");
@@ -14,7 +14,7 @@ void answer_cloud_status_request(char* query, const char* conf_path, Byte_buffer
     set_base_dir(base != nullptr ? base : "");
 
     if (std::strcmp(action, "CLOUD_GETCONFIG") == 0)
-        print_cloud_config(conf_path, response);
+        print_cloud_config(conf_path, out);
     else if (std::strcmp(action, "CLOUD_GETSTATUS") == 0)
-        ko_print_status(response);
+        ko_print_status(out);
 }

@@ -73,7 +73,7 @@ int read_log(int log_dir_fd, const char* id, Log_record& record) {
 #endif
 }
 
-void print_log(const Log_record& record, const char* id, Byte_buffer& out) {
+void print_log(const Log_record& record, const char* id, Output& out) {
     std::string_view message;
     if (record.length > 1) {
         const char* text = record.bytes + 1;
@@ -89,7 +89,7 @@ void print_log(const Log_record& record, const char* id, Byte_buffer& out) {
         Row_end::line_feed);
 }
 
-int ko_print_status(Byte_buffer& out) {
+int ko_print_status(Output& out) {
     const Unique_dir dir = open_log_dir();
     if (!dir)
         return -1;

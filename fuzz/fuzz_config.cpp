@@ -2,6 +2,7 @@
 // fgets and strtok exactly as the classic dump does (so the pieces must be
 // fgets-exact). Output never exceeds the input plus the marks.
 #include "cloud_status.h"
+#include "support/captured_output.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,10 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "memfd\n");
         std::abort();
     }
-    Byte_buffer buffer;
-    write_marked_up_config(fd, buffer);
+    Captured_output captured;
+    write_marked_up_config(fd, captured.out());
     ::close(fd);
-    const std::string dump(buffer.view());
+    const std::string dump = captured.text();
+    if (!captured.guard_intact()) {
+        std::fprintf(stderr, "written past the output buffer\n");
+        std::abort();
+    }
 
     std::size_t pieces = 0;
     const std::string expected = model_dump(data, size, pieces);

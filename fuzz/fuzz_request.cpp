@@ -3,6 +3,7 @@
 // its body is a well-formed row list (or the known configuration dump).
 #include "cgi.h"
 #include "fuzz_fixture.h"
+#include "support/captured_output.h"
 #include "support/json_rows.h"
 
 #ifdef FUZZ_CLOUD_STATUS
@@ -52,15 +53,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(query.get(), data, length);
     query[length] = '\0';
 
-    Byte_buffer buffer;
+    Captured_output captured;
 #ifdef FUZZ_CLOUD_STATUS
-    answer_cloud_status_request(query.get(), "Cloud.conf", buffer);
+    answer_cloud_status_request(query.get(), "Cloud.conf", captured.out());
 #else
-    answer_mount_folders_request(query.get(), buffer);
+    answer_mount_folders_request(query.get(), captured.out());
 #endif
 
-    const std::string response(buffer.view());
-    if (buffer.failed() || response.compare(0, header.size(), header) != 0)
+    const std::string response = captured.text();
+    if (!captured.guard_intact())
+        fail("written past the output buffer");
+    if (response.compare(0, header.size(), header) != 0)
         fail("no header block");
     const std::string body = response.substr(header.size());
     const char* action = get_cgi("action_mode");

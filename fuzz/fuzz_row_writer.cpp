@@ -3,6 +3,7 @@
 // byte or JavaScript line separator. Where the bytes are UTF-8 it is also
 // strictly valid JSON.
 #include "cgi.h"
+#include "support/captured_output.h"
 #include "support/json_rows.h"
 
 #include <cstdint>
@@ -26,10 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string first = size > 0 ? bytes.substr(1, cut > 0 ? cut - 1 : 0) : "";
     const std::string second = size > 0 ? bytes.substr(first.size() + 1) : "";
 
-    Byte_buffer buffer;
+    Captured_output captured;
     begin_row_list();
-    write_row(buffer, {first, second}, Row_end::none);
-    const std::string row(buffer.view());
+    write_row(captured.out(), {first, second}, Row_end::none);
+    const std::string row = captured.text();
+    if (!captured.guard_intact())
+        fail("written past the output buffer");
 
     for (std::size_t i = 0; i < row.size(); ++i) {
         const auto c = static_cast<unsigned char>(row[i]);

@@ -61,8 +61,7 @@ int test_if_dir(int dir_fd, const char* name) {
     return fd.valid() ? 1 : 0;
 }
 
-int get_all_folder_in_mount_path(const char* path, Folder_list& folders) {
-    folders.clear();
+int get_all_folder_in_mount_path(const char* path, Folder_sink found, void* context) {
     Unique_dir dir(::opendir(path));
     if (!dir)
         return -1;
@@ -76,10 +75,8 @@ int get_all_folder_in_mount_path(const char* path, Folder_list& folders) {
             continue;
         if (!entry_may_be_folder(entry->d_type) || !test_if_dir(dir_fd, entry->d_name))
             continue;
-        if (!folders.add(name)) {
-            folders.clear();
-            return -1;
-        }
+        if (!found(name, context))
+            break;
     }
     return 0;
 }

@@ -1,14 +1,19 @@
 // The mount folder lister: the visible sub-folders of one directory.
 #pragma once
 
-#include "byte_buffer.h"
-#include "folder_list.h"
+#include "output.h"
 
-// Collects, in directory stream order, the names of the entries of path that
-// open as a directory (symbolic links to folders included), leaving out hidden
-// names and file-system bookkeeping folders. Returns 0 with folders filled, or
-// -1 when path cannot be opened or memory runs out (folders is then empty).
-int get_all_folder_in_mount_path(const char* path, Folder_list& folders);
+#include <string_view>
+
+// Receives each folder a scan accepts, as it is found; returns false to end
+// the scan there (the response has ended).
+using Folder_sink = bool (*)(std::string_view name, void* context);
+
+// Hands found(name, context) the names of the entries of path that open as a
+// directory (symbolic links to folders included), in directory stream order,
+// leaving out hidden names and file-system bookkeeping folders. Keeps nothing
+// of them. Returns 0, or -1 when path cannot be opened (nothing was found).
+int get_all_folder_in_mount_path(const char* path, Folder_sink found, void* context);
 
 // 1 when name equals, ignoring ASCII case, a folder that FAT, NTFS or ext
 // volumes keep for themselves; otherwise 0.
@@ -29,5 +34,5 @@ int test_if_dir(int dir_fd, const char* name);
 int upper_strcmp(const char* a, const char* b);
 
 // Answers one request: the header block, then the folder rows of the directory
-// in action_mode (no body when it cannot be listed).
-void answer_mount_folders_request(char* query, Byte_buffer& response);
+// in action_mode, each written as it is found (no body when it cannot be listed).
+void answer_mount_folders_request(char* query, Output& out);

@@ -1,17 +1,23 @@
 #include "cgi.h"
 #include "mount_folders.h"
 
-void answer_mount_folders_request(char* query, Byte_buffer& response) {
-    write_header_block(response);
+namespace {
+
+// Each folder's row goes out as the scan finds it: nothing is gathered, so
+// memory stays the same however many folders there are.
+bool write_folder_row(std::string_view name, void* context) {
+    Output& out = *static_cast<Output*>(context);
+    write_row(out, {name}, Row_end::none);
+    return !out.ended(); // the reader has gone: stop scanning
+}
+
+} // namespace
+
+void answer_mount_folders_request(char* query, Output& out) {
+    write_header_block(out);
     init_cgi(query);
 
     const char* path = get_cgi("action_mode");
-    // The folders of a typical disk fit here without an allocation.
-    char names[4096];
-    Folder_list folders(names, sizeof names);
-    if (get_all_folder_in_mount_path(path != nullptr ? path : "", folders) < 0)
-        return;
     begin_row_list();
-    for (std::string_view name : folders)
-        write_row(response, {name}, Row_end::none);
+    get_all_folder_in_mount_path(path != nullptr ? path : "", write_folder_row, &out);
 }

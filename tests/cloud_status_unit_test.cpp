@@ -1,4 +1,5 @@
 #include "cloud_status.h"
+#include "support/captured_output.h"
 #include "support/fixture.h"
 
 #include <fcntl.h>
@@ -81,9 +82,9 @@ TEST(CloudStatus, MarksUpConfigPieces) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.piece);
-        Byte_buffer out;
-        mark_up_config_piece(c.piece, out);
-        EXPECT_EQ(out.view(), c.expected);
+        Captured_output captured;
+        mark_up_config_piece(c.piece, captured.out());
+        EXPECT_EQ(captured.text(), c.expected);
     }
 }
 

@@ -1,30 +1,32 @@
 #include "cgi.h"
+#include "cloud_status.h"
+#include "support/captured_output.h"
 #include "support/fixture.h"
 #include "support/json_rows.h"
 
-#include <cstdint>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Escapes value into a buffer one byte short of the most it can take (six
-// bytes per byte), with a guard behind it: the writer must reserve that most
-// and move out, never write past. The value is followed in memory by a byte
-// that would complete a line separator, which must not be looked at.
+// Escapes value when the buffer has room for one byte less than the most it
+// can take (six bytes per byte), with a guard behind it: the writer must
+// reserve that most and send the buffer first, never write past it. The
+// value is followed in memory by a byte that would complete a line
+// separator, which must not be looked at.
 std::string escaped(std::string_view value) {
     const std::string input = std::string(value) + "\xa8";
-    const std::size_t room = 4 + 6 * value.size() - 1;
-    const std::string guard(64, '#');
-    std::string storage(room, '.');
-    storage += guard;
-    Byte_buffer out(storage.data(), room);
-    out.append("kept");
-    write_escaped_value(out, {input.data(), value.size()});
-    EXPECT_EQ(storage.substr(room), guard) << "written past the room reserved";
-    const std::string text(out.view());
-    EXPECT_EQ(text.substr(0, 4), "kept"); // appends, never replaces
-    return text.substr(4);
+    Captured_output captured;
+    const std::size_t most = 6 * value.size();
+    const std::string filler(output_buffer_size - (most > 0 ? most : 1) + 1, 'f');
+    captured.out().append(filler);
+    write_escaped_value(captured.out(), {input.data(), value.size()});
+    const std::string text = captured.text();
+    EXPECT_TRUE(captured.guard_intact()) << "written past the buffer";
+    EXPECT_EQ(text.substr(0, filler.size()), filler); // appends, never replaces
+    return text.substr(filler.size());
 }
 
 TEST(RowWriter, EscapesValuesAsJsonStringContent) {
@@ -83,39 +85,84 @@ TEST(RowWriter, EscapedValuesParseBackToTheInput) {
 }
 
 TEST(RowWriter, FollowsTheRowListRule) {
-    Byte_buffer body;
+    Captured_output body;
     begin_row_list();
-    write_row(body, {"a", "", "b"}, Row_end::line_feed);
-    write_row(body, {"c"}, Row_end::line_feed);
+    write_row(body.out(), {"a", "", "b"}, Row_end::line_feed);
+    write_row(body.out(), {"c"}, Row_end::line_feed);
     begin_row_list();
-    write_row(body, {"d"}, Row_end::none);
-    write_row(body, {"e"}, Row_end::none);
-    EXPECT_EQ(body.view(), "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
+    write_row(body.out(), {"d"}, Row_end::none);
+    write_row(body.out(), {"e"}, Row_end::none);
+    EXPECT_EQ(body.text(), "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
 }
 
 TEST(RowWriter, HeaderBlockIsExact) {
-    Byte_buffer out;
-    write_header_block(out);
-    EXPECT_EQ(out.view(), "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
+    Captured_output captured;
+    write_header_block(captured.out());
+    EXPECT_EQ(captured.text(),
+              "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
 }
 
-TEST(RowWriter, BufferThatRanOutOfMemoryTakesNothingMore) {
-    // A response built after memory ran out is answered with the header
-    // block alone: the buffer must say so and never take half a row.
-    Byte_buffer out;
-    std::string expected;
-    for (int i = 0; i < 1000; ++i) {
-        const std::string piece = "piece " + std::to_string(i) + ',';
-        ASSERT_TRUE(out.append(piece));
-        expected += piece;
+// Whatever ends at the buffer's edge, just before or just after it, or is
+// larger than the whole buffer, goes out exactly, and nothing is written
+// past the buffer (a guard lies behind it).
+TEST(Output, PiecesAtTheBuffersEdgeGoOutWhole) {
+    struct Case {
+        const char* what;
+        std::function<void(Output&)> write;
+        std::string expected;
+    };
+    // Every byte escaped at the most, so that the reservation is tight: the
+    // longest message of a log with no label and no status, the longest name.
+    const std::string message(519, '<');
+    const std::string name(255, '\x01');
+    // Larger than the buffer, so escaped in pieces of 2,730 bytes: line
+    // separators where a cut would fall inside them.
+    const std::size_t piece = output_buffer_size / 6;
+    const std::string huge = repeated("\x01", piece - 1) + "\xe2\x80\xa8" +
+                             repeated("\x01", piece - 5) + "\xe2\x80\xa9" + repeated("\x01", 99);
+    const std::vector<Case> cases = {
+        {"a status row with a long escaped message",
+         [&](Output& out) {
+             write_row(out, {"", "", "", message}, Row_end::line_feed);
+         },
+         ",[\"\",\"\",\"\",\"" + repeated("\\u003c", 519) + "\"]\n"},
+        {"a listing row", [&](Output& out) { write_row(out, {name}, Row_end::none); },
+         ",[\"" + repeated("\\u0001", 255) + "\"]"},
+        {"a configuration piece", [](Output& out) { mark_up_config_piece("a,b,c,d,e,f,g\n", out); },
+         "&#60a&#62b&#62c&#62e&#62f&#62g/"},
+        {"a row larger than the whole buffer",
+         [&](Output& out) {
+             write_row(out, {huge, "\xe2\x80\xa8"}, Row_end::none);
+         },
+         ",[\"" + repeated("\\u0001", piece - 1) + "\\u2028" + repeated("\\u0001", piece - 5) +
+             "\\u2029" + repeated("\\u0001", 99) + "\",\"\\u2028\"]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each follows a first row, so that a row begins with its ','. It
+        // ends one byte before the edge, at it and one byte after it; a piece
+        // larger than the buffer starts at its beginning, middle and end.
+        const std::string first_row = "[\"first\"]";
+        const std::size_t size = first_row.size() + c.expected.size();
+        std::vector<std::size_t> fills;
+        if (size < output_buffer_size) {
+            for (int offset : {-1, 0, 1})
+                fills.push_back(output_buffer_size - size + offset);
+        } else {
+            fills = {0, output_buffer_size / 2, output_buffer_size - 1};
+        }
+        for (std::size_t fill : fills) {
+            SCOPED_TRACE(fill);
+            Captured_output captured;
+            const std::string filler(fill, 'f');
+            captured.out().append(filler);
+            begin_row_list();
+            write_row(captured.out(), {"first"}, Row_end::none);
+            c.write(captured.out());
+            EXPECT_EQ(captured.text(), filler + first_row + c.expected);
+            EXPECT_TRUE(captured.guard_intact()) << "written past the buffer";
+        }
     }
-    EXPECT_EQ(out.view(), expected); // growing keeps every byte
-    EXPECT_FALSE(out.failed());
-    EXPECT_EQ(out.begin_write(SIZE_MAX), nullptr); // more than any memory
-    EXPECT_TRUE(out.failed());
-    EXPECT_FALSE(out.append("more"));
-    EXPECT_EQ(out.begin_write(1), nullptr);
-    EXPECT_EQ(out.view(), expected);
 }
 
 } // namespace

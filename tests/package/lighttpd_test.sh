@@ -173,6 +173,20 @@ check "the status report holds the WebDAV row" grep -qF '["WebDAV","","Sync",' \
 check "the configuration dump holds a line" grep -qF '&#600&#62alice&#62' \
   <<<"$(direct_output "${requests[3]}")"
 
+# A large listing is passed on as it is made: its first byte arrives in the
+# first half of the transfer, while the program still runs (a lighttpd that
+# gathered the response first would send it all at the end, in moments).
+large="$work/large"
+mkdir "$large"
+(cd "$large" && seq -f "%06g$(printf 'x%.0s' {1..194})" 1 50000 | xargs -d '\n' mkdir)
+read -r first_byte last_byte < <(with_password "$password" -o /dev/null \
+  -w '%{time_starttransfer} %{time_total}\n' \
+  "http://127.0.0.1:$PORT/cgi-bin/mount_folders?action_mode=$(urlencode "$large")")
+echo "a listing of 50,000 folders (10 MB): first byte after $first_byte s, last after $last_byte s"
+check "the first byte of a large listing arrives while the program runs" \
+  awk -v first="$first_byte" -v last="$last_byte" 'BEGIN { exit !(first < last / 2) }'
+rm -rf "$large"
+
 # Every other file is served as it is: the page's, and an executable one
 # beside it or beside the programs (another add-on's, say), never run.
 printf '#!/bin/sh\necho ran\n' > "$OPT/share/www/$PACKAGE/extra.cgi"

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sched.h>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -88,6 +87,7 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
         split_words(wrapper, words);
     split_words(PROGRAM_LAUNCHER, words);
     words.push_back(program);
+    words.insert(words.end(), options.arguments.begin(), options.arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
@@ -102,17 +102,20 @@ double now_seconds() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-// Waits until the pipe holds as much as it can take (its writer then gets
-// EAGAIN), the program has closed it, or the deadline has passed.
-void wait_until_pipe_is_full(int read_fd, double deadline) {
-    const int capacity = ::fcntl(read_fd, F_GETPIPE_SZ);
+// Waits until the pipe takes nothing more (write_fd, a copy of its write
+// end, is no longer writable: the program's next write gets EAGAIN), the
+// program has exited, or the deadline has passed. A pipe counts pages, not
+// bytes: it may be full with less than its size queued.
+void wait_until_pipe_is_full(int write_fd, pid_t pid, double deadline) {
     while (now_seconds() < deadline) {
-        int queued = 0;
-        if (::ioctl(read_fd, FIONREAD, &queued) != 0 || queued >= capacity)
+        pollfd writable = {write_fd, POLLOUT, 0};
+        if (::poll(&writable, 1, 0) == 0)
             return;
-        pollfd hangup = {read_fd, 0, 0}; // POLLHUP: the program closed it
-        if (::poll(&hangup, 1, 10) > 0)
+        siginfo_t exited{};
+        if (::waitid(P_PID, static_cast<id_t>(pid), &exited, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            exited.si_pid == pid)
             return;
+        ::usleep(10000);
     }
 }
 
@@ -136,11 +139,16 @@ Run_result run_program(const std::string& program, const Run_options& options) {
     const pid_t pid = ::fork();
     if (pid == 0)
         exec_child(program, options, out_pipe[1], err_pipe[1]);
+    // The late reader watches the pipe through a copy of its write end.
+    const int late_write_end =
+        options.out == Output_target::late_nonblocking_pipe ? ::dup(out_pipe[1]) : -1;
     ::close(out_pipe[1]);
     ::close(err_pipe[1]);
     const double deadline = now_seconds() + options.timeout_seconds;
-    if (options.out == Output_target::late_nonblocking_pipe)
-        wait_until_pipe_is_full(out_pipe[0], deadline);
+    if (late_write_end >= 0) {
+        wait_until_pipe_is_full(late_write_end, pid, deadline);
+        ::close(late_write_end);
+    }
 
     pollfd fds[2] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};

@@ -12,6 +12,7 @@ enum class Output_target { pipe, dev_full, closed_pipe, late_nonblocking_pipe };
 
 struct Run_options {
     std::optional<std::string> query;        // QUERY_STRING; unset when empty optional
+    std::vector<std::string> arguments;      // after the program's name
     bool unprivileged = false;               // drop to uid/gid 65534 when running as root
     bool close_stdin = false;                // start with descriptor 0 closed
     Output_target out = Output_target::pipe; // where standard output goes
