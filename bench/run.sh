@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Measures what a request costs and how the folder list scales, against the
-# floors, and writes the table to docs/benchmarks.md. Takes a few minutes.
+# floors, and writes the table to docs/benchmarks.md. Takes a few minutes (the
+# first run also makes 311,000 folders with 200-byte names, about 1.3 GB).
 # The x86_64 device build (static, musl: the one that ships) is measured
-# beside the static glibc build of the same code.
-# Usage: bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
+# beside the static glibc build of the same code, and beside the device build
+# of an earlier commit when BASELINE names one.
+# Usage: [BASELINE=commit] bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,7 +16,7 @@ requests=${REQUESTS:-4000}
 
 scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc dpkg-dev
 fixture="$root/build/bench-fixture"
-build_for_bench() { # DIR [cmake options...]
+build_for_bench() { # DIR [cmake options...]   (the source is the current folder)
   local dir=$1
   shift
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCGI_BENCH=ON \
@@ -25,6 +27,20 @@ musl_build="$root/build/bench-musl"
 glibc_build="$root/build/bench-glibc"
 build_for_bench "$musl_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/x86_64.cmake"
 build_for_bench "$glibc_build"
+# The baseline's programs lie at paths as long as the current ones: where a
+# program's path lies on its stack moves its environment, and string functions
+# count instructions by alignment.
+base_build="$root/build/bench-base"
+if [ -n "${BASELINE:-}" ]; then
+  rm -rf "$root/build/bench-base-source"
+  git -C "$root" worktree add -f --detach "$root/build/bench-base-source" "$BASELINE" >/dev/null 2>&1
+  (cd "$root/build/bench-base-source" && build_for_bench "$base_build" \
+     -DCMAKE_TOOLCHAIN_FILE="$root/build/bench-base-source/cmake/toolchains/x86_64.cmake" \
+     -DCGI_DEVICE_SYSROOT="$root/build/libc/musl-x86_64")
+  git -C "$root" worktree remove --force "$root/build/bench-base-source"
+fi
+base_mount_folders="$base_build/mount_folders/mount_folders"
+base_programs=("$base_mount_folders" "$base_build/cloud_status/cloud_status" "$base_build/cloud_status/cloud_status")
 cloud_status="$musl_build/cloud_status/cloud_status"
 mount_folders="$musl_build/mount_folders/mount_folders"
 do_nothing="$musl_build/bench/bench_do_nothing"
@@ -99,12 +115,18 @@ instructions() { # program query_for_the_environment
   echo "the environment lighttpd gives a CGI (23 variables). Goal: at most 10,000 for a typical"
   echo "request of the device build."
   echo
-  echo "| request | device build (musl) | glibc build | do-nothing, musl | do-nothing, glibc |"
-  echo "|---|---:|---:|---:|---:|"
-  echo "| header block only (no query) | $(instructions "$header_only" "") | - |" \
+  before_column= before_rule=
+  if [ -n "${BASELINE:-}" ]; then
+    before_column=" device build of $BASELINE |" before_rule="---:|"
+  fi
+  echo "| request | device build (musl) |$before_column glibc build | do-nothing, musl | do-nothing, glibc |"
+  echo "|---|---:|$before_rule---:|---:|---:|"
+  echo "| header block only (no query) | $(instructions "$header_only" "") |${BASELINE:+ - |} - |" \
        "$(instructions "$do_nothing" "") | $(instructions "$glibc_do_nothing" "") |"
   for i in "${!names[@]}"; do
-    echo "| ${names[$i]} | $(instructions "${programs[$i]}" "${queries[$i]}") |" \
+    before=
+    [ -n "${BASELINE:-}" ] && before=" $(instructions "${base_programs[$i]}" "${queries[$i]}") |"
+    echo "| ${names[$i]} | $(instructions "${programs[$i]}" "${queries[$i]}") |$before" \
          "$(instructions "${glibc_programs[$i]}" "${queries[$i]}") |" \
          "$(instructions "$do_nothing" "${queries[$i]}") |" \
          "$(instructions "$glibc_do_nothing" "${queries[$i]}") |"
@@ -146,42 +168,104 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
   echo
 } >> "$out"
 
-# 3. Scaling: mount_folders against GNU find listing the same folders.
+# 3. Scaling: mount_folders against GNU find listing the same folders, names
+# of 200 bytes.
+scale_dir() { # COUNT -> a folder of COUNT sub-folders, made once
+  local dir="$root/build/bench-scale-$1"
+  if [ ! -d "$dir" ] || [ "$(find "$dir" -mindepth 1 -maxdepth 1 | wc -l)" -ne "$1" ]; then
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    (cd "$dir" && seq -f "%06g$(printf 'x%.0s' {1..194})" 1 "$1" | xargs -d '\n' mkdir)
+  fi
+  echo "$dir"
+}
+peak_kib() { # QUERY PROGRAM... -> max RSS in KiB
+  QUERY_STRING=$1 /usr/bin/time -f %M "${@:2}" 2>&1 >/dev/null
+}
 {
   echo "## Folder list scaling"
   echo
-  echo "mount_folders against \`find DIR -mindepth 1 -maxdepth 1 -type d\` on the same folder,"
-  echo "in one hyperfine run each (median wall time), and peak memory (GNU time, max RSS)."
+  echo "mount_folders against \`find DIR -mindepth 1 -maxdepth 1 -type d\` on the same folder of"
+  echo "sub-folders with 200-byte names, in one hyperfine run each (median wall time), and peak"
+  echo "memory (GNU time, max RSS: a child's peak counts the pages of GNU time itself, about 0.4"
+  echo "MB, and the kernel counts a small process's pages in batches of 256 KiB, so smaller"
+  echo "differences do not show)."
   echo
-  echo "| sub-folders | mount_folders ms | find ms | time ratio | mount_folders KiB | find KiB | memory ratio |"
-  echo "|---:|---:|---:|---:|---:|---:|---:|"
-  for n in 1000 10000 100000; do
-    dir="$root/build/bench-scale-$n"
-    if [ ! -d "$dir" ] || [ "$(find "$dir" -mindepth 1 -maxdepth 1 | wc -l)" -ne "$n" ]; then
-      rm -rf "$dir"
-      mkdir -p "$dir"
-      (cd "$dir" && seq -f 'folder %06g' 1 "$n" | xargs -d '\n' mkdir)
-    fi
-    QUERY_STRING="action_mode=$(urlencode "$dir")" hyperfine -N --style none --warmup 3 \
-      --runs $((n >= 100000 ? 10 : 30)) --export-json "$musl_build/scale.json" \
+  echo "| sub-folders | response MB | mount_folders ms | find ms | time ratio | mount_folders KiB |${BASELINE:+ KiB at $BASELINE |} find KiB |"
+  echo "|---:|---:|---:|---:|---:|---:|${BASELINE:+---:|}---:|"
+  for n in 1000 10000 100000 200000; do
+    dir=$(scale_dir "$n")
+    query="action_mode=$(urlencode "$dir")"
+    QUERY_STRING=$query hyperfine -N --style none --warmup 2 \
+      --runs $((n >= 100000 ? 5 : 20)) --export-json "$musl_build/scale.json" \
       "$mount_folders" "find $dir -mindepth 1 -maxdepth 1 -type d" >/dev/null 2>&1
     read -r ours theirs < <(jq -r '[.results[].median] | @tsv' "$musl_build/scale.json")
-    ours_kib=$(QUERY_STRING="action_mode=$(urlencode "$dir")" /usr/bin/time -f %M "$mount_folders" 2>&1 >/dev/null)
-    find_kib=$(/usr/bin/time -f %M find "$dir" -mindepth 1 -maxdepth 1 -type d 2>&1 >/dev/null)
-    printf '| %d | %.1f | %.1f | %.2f | %d | %d | %.2f |\n' "$n" "$(echo "$ours * 1000" | bc -l)" \
-      "$(echo "$theirs * 1000" | bc -l)" "$(echo "$ours / $theirs" | bc -l)" "$ours_kib" \
-      "$find_kib" "$(echo "$ours_kib / $find_kib" | bc -l)"
+    bytes=$(QUERY_STRING=$query "$mount_folders" | wc -c)
+    before=
+    [ -n "${BASELINE:-}" ] && before=" $(peak_kib "$query" "$base_mount_folders") |"
+    printf '| %d | %.1f | %.1f | %.1f | %.2f | %d |%s %d |\n' "$n" "$(echo "$bytes / 1000000" | bc -l)" \
+      "$(echo "$ours * 1000" | bc -l)" "$(echo "$theirs * 1000" | bc -l)" \
+      "$(echo "$ours / $theirs" | bc -l)" "$(peak_kib "$query" "$mount_folders")" "$before" \
+      "$(peak_kib "" find "$dir" -mindepth 1 -maxdepth 1 -type d)"
   done
   echo
 } >> "$out"
 
-# 4. Throughput through lighttpd with mod_cgi, against the header-only CGI.
+# lighttpd with mod_cgi serves the programs for parts 4 and 5.
 make_scratch
 work=$SCRATCH
 scripts/make-docroot.sh "$work/www" "$cloud_status" "$mount_folders"
 cp "$header_only" "$work/www/cgi-bin/header_only"
 start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
 port=$LIGHTTPD_PORT
+
+# 4. When the first byte and the last of a large listing arrive: directly
+# from the program, and through lighttpd, which passes it on as it comes.
+first_and_last() { # PROGRAM QUERY -> "first last" in ms
+  local start first last
+  start=$EPOCHREALTIME
+  QUERY_STRING=$2 "$1" | {
+    head -c1 >/dev/null
+    first=$EPOCHREALTIME
+    cat >/dev/null
+    last=$EPOCHREALTIME
+    awk -v s="$start" -v f="$first" -v l="$last" 'BEGIN { printf "%.1f %.1f\n", (f - s) * 1000, (l - s) * 1000 }'
+  }
+}
+large=$(scale_dir 100000)
+large_query="action_mode=$(urlencode "$large")"
+{
+  echo "## First and last byte of a large listing"
+  echo
+  echo "100,000 sub-folders with 200-byte names (a 20.5 MB response), the median of 5 requests"
+  echo "each: read straight from the program, and through lighttpd with mod_cgi as the package"
+  echo "wires it (\`server.stream-response-body = 2\`), with curl."
+  echo
+  echo "| how | first byte ms | last byte ms |"
+  echo "|---|---:|---:|"
+  ways=("mount_folders itself")
+  [ -n "${BASELINE:-}" ] && ways+=("mount_folders of $BASELINE")
+  for way in "${ways[@]}"; do
+    program=$mount_folders
+    [ "$way" = "mount_folders itself" ] || program=$base_mount_folders
+    firsts=() lasts=()
+    for ((r = 0; r < 5; r++)); do
+      read -r first last < <(first_and_last "$program" "$large_query")
+      firsts+=("$first") lasts+=("$last")
+    done
+    echo "| $way | $(printf '%s\n' "${firsts[@]}" | median) | $(printf '%s\n' "${lasts[@]}" | median) |"
+  done
+  firsts=() lasts=()
+  for ((r = 0; r < 5; r++)); do
+    read -r first last < <(curl -s -o /dev/null -w '%{time_starttransfer} %{time_total}\n' \
+      "http://127.0.0.1:$port/cgi-bin/mount_folders?$large_query")
+    firsts+=("$(awk -v t="$first" 'BEGIN { printf "%.1f", t * 1000 }')")
+    lasts+=("$(awk -v t="$last" 'BEGIN { printf "%.1f", t * 1000 }')")
+  done
+  echo "| through lighttpd | $(printf '%s\n' "${firsts[@]}" | median) | $(printf '%s\n' "${lasts[@]}" | median) |"
+  echo
+} >> "$out"
+# 5. Throughput through lighttpd with mod_cgi, against the header-only CGI.
 throughput() { # path -> requests per second at concurrency 16
   local url="http://127.0.0.1:$port/cgi-bin/$1" start end
   for ((n = 0; n < requests; n++)); do printf 'url = "%s"\noutput = "/dev/null"\n' "$url"; done \
@@ -215,7 +299,7 @@ throughput() { # path -> requests per second at concurrency 16
   echo
 } >> "$out"
 
-# 5. Stripped sizes of every build present.
+# 6. Stripped sizes of every build present.
 {
   echo "## Stripped program sizes"
   echo

@@ -55,7 +55,8 @@ start_box() { # BOX_DIR PORT [INSTRUMENT_PORT]
 }
 
 # Starts lighttpd with mod_cgi serving DOCROOT (programs in its cgi-bin) on a
-# free port of 127.0.0.1, its files in WORK. Sets LIGHTTPD_PID and
+# free port of 127.0.0.1, its files in WORK; it passes responses on as they
+# come, as the package's snippet has it. Sets LIGHTTPD_PID and
 # LIGHTTPD_PORT; the caller stops it by that process id.
 start_lighttpd() { # DOCROOT WORK
   LIGHTTPD_PORT=$(free_port)
@@ -66,7 +67,7 @@ server.port = $LIGHTTPD_PORT
 server.modules = ("mod_cgi")
 server.errorlog = "$2/lighttpd.log"
 server.max-connections = 1024
-\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") }
+\$HTTP["url"] =~ "^/cgi-bin/" { cgi.assign = ("" => "") server.stream-response-body = 2 }
 CONF
   lighttpd -D -f "$2/lighttpd.conf" &
   LIGHTTPD_PID=$!
