@@ -7,26 +7,19 @@
 # of an earlier commit when BASELINE names one.
 # Usage: [BASELINE=commit] bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+rounds=${ROUNDS:-3} runs=${RUNS:-300} requests=${REQUESTS:-4000}
+# shellcheck source=../scripts/lib.sh
+source "$(dirname "$0")/../scripts/lib.sh"
+root=$lib_root
 cd "$root"
-source scripts/lib.sh
-rounds=${ROUNDS:-3}
-runs=${RUNS:-300}
-requests=${REQUESTS:-4000}
 
 scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc dpkg-dev
 fixture="$root/build/bench-fixture"
-build_for_bench() { # DIR [cmake options...]   (the source is the current folder)
-  local dir=$1
-  shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DCGI_BENCH=ON \
-        -DCLOUD_CONF_PATH="$fixture/Cloud.conf" "$@" >/dev/null
-  cmake --build "$dir" -j"$(nproc)" >/dev/null
-}
 musl_build="$root/build/bench-musl"
 glibc_build="$root/build/bench-glibc"
-build_for_bench "$musl_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/x86_64.cmake"
-build_for_bench "$glibc_build"
+build_programs "$musl_build" "$fixture/Cloud.conf" -DCGI_BENCH=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$root/device/toolchains/x86_64.cmake"
+build_programs "$glibc_build" "$fixture/Cloud.conf" -DCGI_BENCH=ON
 # The baseline's programs lie at paths as long as the current ones: where a
 # program's path lies on its stack moves its environment, and string functions
 # count instructions by alignment.
@@ -34,9 +27,10 @@ base_build="$root/build/bench-base"
 if [ -n "${BASELINE:-}" ]; then
   rm -rf "$root/build/bench-base-source"
   git -C "$root" worktree add -f --detach "$root/build/bench-base-source" "$BASELINE" >/dev/null 2>&1
-  (cd "$root/build/bench-base-source" && build_for_bench "$base_build" \
-     -DCMAKE_TOOLCHAIN_FILE="$root/build/bench-base-source/cmake/toolchains/x86_64.cmake" \
-     -DCGI_DEVICE_SYSROOT="$root/build/libc/musl-x86_64")
+  # The toolchain files moved once, from cmake/ to device/.
+  base_toolchain=$(ls "$root"/build/bench-base-source/{device,cmake}/toolchains/x86_64.cmake 2>/dev/null | head -n1)
+  PROGRAMS_SOURCE="$root/build/bench-base-source" build_programs "$base_build" "$fixture/Cloud.conf" \
+    -DCGI_BENCH=ON -DCMAKE_TOOLCHAIN_FILE="$base_toolchain" -DCGI_DEVICE_SYSROOT="$root/build/libc/musl-x86_64"
   git -C "$root" worktree remove --force "$root/build/bench-base-source"
 fi
 base_mount_folders="$base_build/mount_folders/mount_folders"
@@ -97,7 +91,7 @@ out="$root/build/benchmarks.md"
   echo
   echo "Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(uname -sm), $(nproc) cores,"
   echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)."
-  echo "The device build: $(gcc --version | head -n1), static musl $(awk '$1 == "musl" { sub(/.*=/, "", $3); print $3; exit }' scripts/sources.lock),"
+  echo "The device build: $(gcc --version | head -n1), static musl $(awk '$1 == "musl" { sub(/.*=/, "", $3); print $3; exit }' device/sources.lock),"
   echo "\`$flags\` with the product compiled \`-Os\`. The glibc build: the same compiler, static"
   echo "glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`$flags\`."
   echo
@@ -214,7 +208,7 @@ peak_kib() { # QUERY PROGRAM... -> max RSS in KiB
 # lighttpd with mod_cgi serves the programs for parts 4 and 5.
 make_scratch
 work=$SCRATCH
-scripts/make-docroot.sh "$work/www" "$cloud_status" "$mount_folders"
+make_docroot "$work/www" "$cloud_status" "$mount_folders"
 cp "$header_only" "$work/www/cgi-bin/header_only"
 start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
 port=$LIGHTTPD_PORT

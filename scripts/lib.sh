@@ -1,4 +1,6 @@
-# Shell helpers shared by the run script and the host tests (source it).
+# Shell helpers shared by the scripts, the builds and the tests (source it).
+
+lib_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Percent-encodes all but unreserved characters and '/'.
 urlencode() {
@@ -37,27 +39,31 @@ wait_for_server() { # PORT [SECONDS]
   return 1
 }
 
-# Boots the box scripts/make-box.sh made in BOX_DIR (its board, CPU and
-# network card are in BOX_DIR/boot.conf), its web server forwarded to
-# 127.0.0.1:PORT and, given INSTRUMENT_PORT, its instrument server (port 81)
-# to 127.0.0.1:INSTRUMENT_PORT, its console written to BOX_DIR/console.log and
-# what qemu itself says to BOX_DIR/qemu.log. Sets BOX_PID; the caller stops
-# the box by that process id.
-start_box() { # BOX_DIR PORT [INSTRUMENT_PORT]
-  local BOX_QEMU BOX_CONSOLE BOX_NIC
-  # shellcheck source=/dev/null
-  source "$1/boot.conf"
-  "${BOX_QEMU[@]}" -display none -monitor none -serial "file:$1/console.log" \
-    -kernel "$1/kernel" -initrd "$1/initramfs.cpio.gz" -append "console=$BOX_CONSOLE quiet" \
-    -netdev "user,id=net,hostfwd=tcp:127.0.0.1:$2-:80${3:+,hostfwd=tcp:127.0.0.1:$3-:81}" \
-    "${BOX_NIC[@]}" 2>"$1/qemu.log" &
-  BOX_PID=$!
+# Makes a world-traversable scratch folder, SCRATCH, removed when the script
+# exits, after the processes stop_at_exit names are stopped, with whatever
+# else remove_at_exit names.
+make_scratch() {
+  SCRATCH=$(mktemp -d)
+  chmod 755 "$SCRATCH"
+  scratch_processes=() scratch_paths=()
+  trap remove_scratch EXIT
+}
+stop_at_exit() { scratch_processes+=("$@"); }
+remove_at_exit() { scratch_paths+=("$@"); }
+stop_process() { # PID
+  kill "$1" 2>/dev/null
+  wait "$1" 2>/dev/null || true
+}
+remove_scratch() {
+  local pid
+  for pid in "${scratch_processes[@]}"; do stop_process "$pid"; done
+  rm -rf "$SCRATCH" "${scratch_paths[@]}"
 }
 
 # Starts lighttpd with mod_cgi serving DOCROOT (programs in its cgi-bin) on a
 # free port of 127.0.0.1, its files in WORK; it passes responses on as they
-# come, as the package's snippet has it. Sets LIGHTTPD_PID and
-# LIGHTTPD_PORT; the caller stops it by that process id.
+# come, as the package's snippet has it. Sets LIGHTTPD_PID (stopped at exit)
+# and LIGHTTPD_PORT.
 start_lighttpd() { # DOCROOT WORK
   LIGHTTPD_PORT=$(free_port)
   cat > "$2/lighttpd.conf" <<CONF
@@ -71,33 +77,83 @@ server.max-connections = 1024
 CONF
   lighttpd -D -f "$2/lighttpd.conf" &
   LIGHTTPD_PID=$!
+  stop_at_exit "$LIGHTTPD_PID"
   wait_for_server "$LIGHTTPD_PORT"
 }
 
-# Makes a world-traversable scratch folder, SCRATCH, removed when the script
-# exits, together with any lighttpd that start_lighttpd started.
-make_scratch() {
-  SCRATCH=$(mktemp -d)
-  chmod 755 "$SCRATCH"
-  LIGHTTPD_PID=
-  trap remove_scratch EXIT
-}
-remove_scratch() {
-  if [ -n "${LIGHTTPD_PID:-}" ]; then
-    kill "$LIGHTTPD_PID" 2>/dev/null
-    wait "$LIGHTTPD_PID" 2>/dev/null || true
-  fi
-  rm -rf "$SCRATCH"
+# Builds both programs (Release, no tests) into BUILD, reading their
+# configuration from CONF_PATH, with any further CMake options, from this
+# checkout or the one PROGRAMS_SOURCE names.
+build_programs() { # BUILD CONF_PATH [OPTION...]
+  cmake -S "${PROGRAMS_SOURCE:-$lib_root}" -B "$1" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DCLOUD_CONF_PATH="$2" "${@:3}" >/dev/null
+  cmake --build "$1" -j"$(nproc)" >/dev/null
 }
 
-# Builds both programs (Release, no tests) into BUILD, reading their
-# configuration from CONF_PATH, and lays out a document folder DOCROOT for them.
-build_programs() { # BUILD CONF_PATH DOCROOT
-  local source_dir
-  source_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-  cmake -S "$source_dir" -B "$1" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-        -DCLOUD_CONF_PATH="$2" >/dev/null
-  cmake --build "$1" -j"$(nproc)" >/dev/null
-  "$source_dir/scripts/make-docroot.sh" "$3" "$1/cloud_status/cloud_status" \
-                                        "$1/mount_folders/mount_folders"
+# Lays out a web server's document folder DIR: the page and a cgi-bin with
+# the two programs. When PROGRAM_LAUNCHER is set (an emulator command, words
+# separated by spaces), cgi-bin holds small scripts that start the programs
+# through it.
+make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS
+  local dir=$1 program
+  rm -rf "$dir"
+  mkdir -p "$dir/cgi-bin"
+  cp "$lib_root"/www/* "$dir/"
+  if [ -z "${PROGRAM_LAUNCHER:-}" ]; then
+    cp "$2" "$dir/cgi-bin/cloud_status"
+    cp "$3" "$dir/cgi-bin/mount_folders"
+    return
+  fi
+  mkdir -p "$dir/bin"
+  cp "$2" "$dir/bin/cloud_status"
+  cp "$3" "$dir/bin/mount_folders"
+  for program in cloud_status mount_folders; do
+    printf '#!/bin/sh\nexec %s %s\n' "$PROGRAM_LAUNCHER" "$dir/bin/$program" > "$dir/cgi-bin/$program"
+    chmod 755 "$dir/cgi-bin/$program"
+  done
+}
+
+# Makes the sample disk in DIR/disk, with the cloud sync logs of sample/, and
+# its configuration in DIR/Cloud.conf: ordinary folders, and names a stranger
+# could give, which the page must show as text (markup, quotes, a backslash,
+# a line end, a JavaScript line separator, non-ASCII), beside what is left
+# out (hidden and file-system folders, a plain file).
+make_sample() { # DIR
+  local disk="$1/disk"
+  rm -rf "$1"
+  mkdir -p "$disk/Cloud"
+  cp -R "$lib_root/sample/Cloud/.logs" "$disk/Cloud/.logs"
+  cp "$lib_root/sample/Cloud.conf" "$1/Cloud.conf"
+  mkdir -p "$disk/Music/Albums" "$disk/Music/Podcasts" "$disk/Photos 2026/Summer é" \
+           "$disk/Documents" "$disk/Say \"hello\"" "$disk/<b>bold" \
+           "$disk/<img src=x onerror=window.pwned=1>" "$disk/back\\slash" \
+           "$disk/Café Ünïcødé 日本" "$disk/$(printf 'two\nlines')" "$disk/$(printf 'sep\342\200\250x')"
+  mkdir -p "$disk/.hidden" "$disk/System Volume Information" "$disk/RECYCLER" "$disk/lost+found"
+  echo "a file is not a folder" > "$disk/readme.txt"
+}
+
+# Builds OUTPUT (a folder) once: COMMAND makes it, and it is made again only
+# when STAMP, which names what it is made from, changes. One build at a time:
+# configures side by side share it. Call it as a command of its own under
+# set -e, never on the left of || or in a condition (set -e would be off in
+# COMMAND, and a failed build would count as made).
+build_once() { # OUTPUT STAMP COMMAND...
+  local output=$1 stamp=$2
+  shift 2
+  [ "$(cat "$output/.stamp" 2>/dev/null)" = "$stamp" ] && return 0
+  mkdir -p "$(dirname "$output")"
+  exec 9>"$output.lock"
+  flock 9
+  [ "$(cat "$output/.stamp" 2>/dev/null)" = "$stamp" ] && return 0
+  rm -rf "$output"
+  "$@"
+  echo "$stamp" > "$output/.stamp"
+}
+
+# A stamp for build_once: the SHA-256 of the words given and of the files.
+stamp_of() { # WORDS -- FILE...
+  local words=()
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do words+=("$1"); shift; done
+  shift
+  { printf '%s\n' "${words[@]}"; cat "$@"; } | sha256sum | cut -d' ' -f1
 }

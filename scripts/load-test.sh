@@ -4,18 +4,19 @@
 # and all actions. Every response must be HTTP 200 with exactly the body a
 # single quiet request of the same kind gave. Prints the figures.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+requests=${REQUESTS:-20000} concurrency=${CONCURRENCY:-16}
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+root=$lib_root
 cd "$root"
-source scripts/lib.sh
-requests=${REQUESTS:-20000}
-concurrency=${CONCURRENCY:-16}
 
 scripts/install-deps.sh lighttpd curl
 build="$root/build/load"
 make_scratch
 work=$SCRATCH
-build_programs "$build" "$work/sample/Cloud.conf" "$work/www"
-scripts/make-sample.sh "$work/sample"
+build_programs "$build" "$work/sample/Cloud.conf"
+make_docroot "$work/www" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders"
+make_sample "$work/sample"
 
 start_lighttpd "$work/www" "$work" || { echo "lighttpd did not start" >&2; exit 1; }
 port=$LIGHTTPD_PORT

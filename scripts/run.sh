@@ -23,12 +23,13 @@ if [ "${1:-}" = --device ]; then
   cmake --build --preset "$target" -j"$(nproc)" >/dev/null
   box="$root/build/box/$target"
   echo "making the box in $box"
-  scripts/make-box.sh "build/$target" "$box" >/dev/null
+  box/make-box.sh "build/$target" "$box" >/dev/null
   port=${PORT:-8080}
   BOX_PID=
   trap '[ -n "$BOX_PID" ] && kill "$BOX_PID" 2>/dev/null' EXIT
   trap 'exit 130' INT TERM
-  start_box "$box" "$port"
+  box/start-box.sh "$box" "$port" &
+  BOX_PID=$!
   echo "booting (its console is in $box/console.log)"
   wait_for_server "$port" 60 || { echo "the box did not answer" >&2; cat "$box/qemu.log" >&2; exit 1; }
   # shellcheck source=/dev/null
@@ -43,8 +44,9 @@ scripts/install-deps.sh busybox
 build="$root/build/demo"
 sample="$build/sample"
 docroot="$build/www"
-build_programs "$build" "$sample/Cloud.conf" "$docroot"
-scripts/make-sample.sh "$sample"
+build_programs "$build" "$sample/Cloud.conf"
+make_docroot "$docroot" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders"
+make_sample "$sample"
 
 if [ "${1:-}" = --print ]; then
   show() {

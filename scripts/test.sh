@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite:
 #  - natively with g++ and clang and under AddressSanitizer and Undefined-
-#    BehaviorSanitizer (glibc), and the device builds for mipsel and arm on
-#    musl and mipsel on uClibc-ng (soft-float, under qemu CPU models without
-#    FPU) and x86_64 (musl): unit, process-level, hostile file system, CGI
-#    host, browser, package, kit toolchain and offline build tests;
+#    BehaviorSanitizer (glibc), and the device builds of every feed
+#    architecture: mipsel (musl and uClibc-ng), mips and arm (soft-float,
+#    under qemu CPU models without FPU), aarch64 (under qemu) and x86_64, all
+#    on musl: unit, process-level, hostile file system, CGI host, browser,
+#    package, kit toolchain and offline build tests;
 #  - the process-level tests once more under valgrind for the static build;
 #  - each libFuzzer harness for FUZZ_SECONDS (default 60; 0 skips them);
 #  - the load test through lighttpd (LOAD_TEST=0 skips it).
@@ -17,13 +18,14 @@ node_packages=()
 command -v node >/dev/null || node_packages=(nodejs npm)
 scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei valgrind \
   libclang-rt-14-dev qemu-user qemu-system-mips qemu-system-arm cpio dpkg-dev patch \
-  g++-mipsel-linux-gnu g++-arm-linux-gnueabi "${node_packages[@]}"
+  g++-mipsel-linux-gnu g++-mips-linux-gnu g++-arm-linux-gnueabi g++-aarch64-linux-gnu \
+  "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 # The pinned sources of the C libraries and the router boxes, once.
-scripts/fetch-sources.sh
+device/fetch-sources.sh
 
 jobs=$(nproc)
-for preset in ${PRESETS:-default clang sanitize mipsel mipsel-uclibc arm x86_64}; do
+for preset in ${PRESETS:-default clang sanitize mipsel mipsel-uclibc mips arm aarch64 x86_64}; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$jobs"

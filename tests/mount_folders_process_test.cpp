@@ -77,32 +77,6 @@ TEST(MountFoldersProcess, WritesTheExactRowList) {
     EXPECT_EQ(result.out, header_block + expected);
 }
 
-TEST(MountFoldersProcess, GivesNoBodyWithoutAFolderToList) {
-    Temp_dir temp;
-    make_dir(temp.path() + "/empty");
-    write_file(temp.path() + "/file", "x");
-    struct Case {
-        std::optional<std::string> query;
-    };
-    const Case cases[] = {
-        {std::nullopt},
-        {""},
-        {"action_mode="},
-        {"Action_Mode=" + temp.path()},
-        {"action_mode=" + temp.path() + "/missing"},
-        {"action_mode=" + temp.path() + "/file"},
-        {"action_mode=" + temp.path() + "/empty"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.query.value_or("<unset>"));
-        Run_options options;
-        options.query = c.query;
-        const Run_result result = run_program(program, options);
-        expect_plain_exit(result);
-        EXPECT_EQ(result.out, header_block);
-    }
-}
-
 TEST(MountFoldersProcess, EscapesHostileNamesIntoWellFormedRows) {
     Temp_dir temp;
     const std::vector<std::string> names = {

@@ -95,13 +95,6 @@ TEST(RowWriter, FollowsTheRowListRule) {
     EXPECT_EQ(body.text(), "[\"a\",\"\",\"b\"]\n,[\"c\"]\n[\"d\"],[\"e\"]");
 }
 
-TEST(RowWriter, HeaderBlockIsExact) {
-    Captured_output captured;
-    write_header_block(captured.out());
-    EXPECT_EQ(captured.text(),
-              "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n");
-}
-
 // Whatever ends at the buffer's edge, just before or just after it, or is
 // larger than the whole buffer, goes out exactly, and nothing is written
 // past the buffer (a guard lies behind it).

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Boots the router in a box (scripts/make-box.sh: an emulated MIPS 24Kc or
+# Boots the router in a box (box/make-box.sh: an emulated MIPS 24Kc or
 # ARM board without FPU running Debian's kernel and busybox) with this build's
 # .ipk installed as a device installs it, requests both programs through the
 # box's busybox httpd at the paths the package chose, and
@@ -10,34 +10,17 @@
 # PROGRAM_LAUNCHER is the qemu-user command the programs run under.
 set -uo pipefail
 build=${1:?} screenshot=${2:?}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../../scripts/lib.sh
-source "$root/scripts/lib.sh"
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-
-# shellcheck source=/dev/null
-source "$build/package.conf"
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+root=$harness_root
+use_build "$build"
 case "$IPK_ARCH" in
   mipsel-*) qemu_system=qemu-system-mipsel ;;
   *) qemu_system=qemu-system-arm ;;
 esac
 skip_if_missing "$(missing_tools "$qemu_system" cpio curl dpkg-deb unshare)"
-
-work=$(mktemp -d)
-chmod 755 "$work"
 box="$work/box"
-BOX_PID=
-cleanup() {
-  if [ -n "$BOX_PID" ]; then
-    kill "$BOX_PID" 2>/dev/null
-    wait "$BOX_PID" 2>/dev/null
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-"$root/scripts/make-box.sh" "$build" "$box" >/dev/null || { echo "could not make the box"; exit 1; }
+"$root/box/make-box.sh" "$build" "$box" >/dev/null || { echo "could not make the box"; exit 1; }
 # The programs as the package installs them, run under qemu-user on this
 # machine's copy of the box's files: the disk by its path here, and the box's
 # /opt (with /opt/etc/Cloud.conf) bound over /opt in a mount namespace of
@@ -48,18 +31,15 @@ programs="$work/package/opt/$CGI_INSTALL_DIR"
 disk=%2Ftmp%2Fmnt%2Fsda1
 disk_here=$(urlencode "$box/initramfs/tmp/mnt/sda1")
 under_qemu_user() { # request -> what the program writes itself
-  local program=${1%%\?*} query=
-  [[ $1 == *\?* ]] && query=${1#*\?}
   # shellcheck disable=SC2086 # the launcher is a command line
-  (QUERY_STRING="${query//$disk/$disk_here}" with_opt "$box/initramfs/opt" \
-     ${PROGRAM_LAUNCHER:?} "$programs/$program")
-  printf x # keep trailing line ends through $(...)
+  direct_output "${1//$disk/$disk_here}" with_opt "$box/initramfs/opt" ${PROGRAM_LAUNCHER:?} "$programs"
 }
 
 port=$(free_port)
 instrument_port=$(free_port)
 started=$SECONDS
-start_box "$box" "$port" "$instrument_port"
+"$root/box/start-box.sh" "$box" "$port" "$instrument_port" &
+stop_at_exit $!
 if ! wait_for_server "$port" 60; then
   echo "FAIL: the box did not answer within a minute"
   tail -n 20 "$box/qemu.log" "$box/console.log"
@@ -107,17 +87,8 @@ check "the configuration dump holds a line" grep -qF '&#600&#62alice&#62' \
   <<<"$(under_qemu_user "${requests[3]}")"
 
 # What a user sees: the browser test's page checks against the box.
-missing_browser=$(missing_for_browser)
-if [ -z "$missing_browser" ]; then
-  mkdir -p "$(dirname "$screenshot")"
-  check "the page served by the box" node "$root/tests/browser/browser_test.mjs" \
-    "http://127.0.0.1:$port/$PACKAGE/?root=$disk" "$box/initramfs/tmp/mnt/sda1" "$screenshot" \
-    /tmp/mnt/sda1
-elif [ "${CI:-}" = true ]; then
-  fail "the page checks need$missing_browser"
-else
-  echo "skipped the page checks, which need$missing_browser"
-fi
+check_page "the page served by the box" "http://127.0.0.1:$port/$PACKAGE/?root=$disk" \
+  "$box/initramfs/tmp/mnt/sda1" "$screenshot" /tmp/mnt/sda1
 # Every program of the MIPS box is soft-float: busybox (the shell, the web
 # server) and ours. The kernel emulates an FPU, and would count each
 # floating-point instruction any of them ran, through all the requests above.
@@ -128,7 +99,7 @@ if [[ $IPK_ARCH == mipsel-* ]]; then
   check_equal "no FPU instruction emulated by the end of boot" 0 "$fpu_at_boot"
   check_equal "no FPU instruction emulated after the requests" 0 "$fpu_after"
   check_equal "the emulation count did not grow" "$fpu_before" "$fpu_after"
-  report=$("$root/scripts/check-device-programs.sh" "$build" \
+  report=$("$root/package/check-device-programs.sh" "$build" \
            "$root/build/box/busybox-mipsel/busybox_unstripped")
   check "the box's busybox passes the device checks" [ $? -eq 0 ]
   echo "$report"

@@ -5,36 +5,21 @@
 # CLOUD_STATUS must read its configuration from CONF_PATH.
 set -uo pipefail
 cloud_status=${1:?} mount_folders=${2:?} conf_path=${3:?} screenshot=${4:?}
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-# shellcheck source=../../scripts/lib.sh
-source "$root/scripts/lib.sh"
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
 skip_if_missing "$(missing_tools busybox curl)$(missing_for_browser)"
 
-work=$(mktemp -d)
-chmod 755 "$work"
-server=
-cleanup() {
-  [ -n "$server" ] && { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; }
-  rm -rf "$work" "$(dirname "$conf_path")"
-}
-trap cleanup EXIT
-
-"$root/scripts/make-sample.sh" "$work/sample"
-# A name that would run script if the page inserted it as markup.
-mkdir "$work/sample/disk/<img src=x onerror=window.pwned=1>"
+make_scratch
+make_sample "$SCRATCH/sample"
 mkdir -p "$(dirname "$conf_path")"
-cp "$work/sample/Cloud.conf" "$conf_path"
-"$root/scripts/make-docroot.sh" "$work/www" "$cloud_status" "$mount_folders"
+remove_at_exit "$(dirname "$conf_path")"
+cp "$SCRATCH/sample/Cloud.conf" "$conf_path"
+make_docroot "$SCRATCH/www" "$cloud_status" "$mount_folders"
 
 port=$(free_port)
-busybox httpd -f -p "127.0.0.1:$port" -h "$work/www" &
-server=$!
+busybox httpd -f -p "127.0.0.1:$port" -h "$SCRATCH/www" &
+stop_at_exit $!
 wait_for_server "$port" || { echo "busybox httpd did not start"; exit 1; }
-
-mkdir -p "$(dirname "$screenshot")"
-node "$here/browser_test.mjs" "http://127.0.0.1:$port/?root=$(urlencode "$work/sample/disk")" \
-     "$work/sample/disk" "$screenshot"
+check_page "the demo page" "http://127.0.0.1:$port/?root=$(urlencode "$SCRATCH/sample/disk")" \
+  "$SCRATCH/sample/disk" "$screenshot"
+check_summary

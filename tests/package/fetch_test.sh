@@ -1,21 +1,20 @@
 #!/usr/bin/env bash
-# scripts/fetch-sources.sh against a mirror that fails or gives other bytes:
+# device/fetch-sources.sh against a mirror that fails or gives other bytes:
 # a copy of the scripts with a lock of its own, and a stand-in for apt-get
 # that answers from STUB_MIRROR ("down", or the bytes of the first file).
 # A failed download must say why; a download that differs from the lock
 # must never replace a file that was verified before.
 # Usage: fetch_test.sh
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/checkout/scripts" "$work/bin" "$work/sources"
-cp "$root"/scripts/{fetch-sources.sh,sources.sh,install-deps.sh} "$work/checkout/scripts/"
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+make_scratch
+work=$SCRATCH
+mkdir -p "$work/checkout/device" "$work/checkout/scripts" "$work/bin" "$work/sources"
+cp "$harness_root"/device/{fetch-sources.sh,sources.sh} "$work/checkout/device/"
+cp "$harness_root"/scripts/install-deps.sh "$work/checkout/scripts/"
 sha() { printf '%s' "$1" | sha256sum | cut -d' ' -f1; }
-cat > "$work/checkout/scripts/sources.lock" <<LOCK
+cat > "$work/checkout/device/sources.lock" <<LOCK
 demo source demo=1 demo_1.dsc $(sha "good dsc")
 demo source demo=1 demo_1.tar.gz $(sha "good tar")
 LOCK
@@ -38,7 +37,7 @@ STUB
 chmod 755 "$work/bin/apt-get"
 fetch() { # STUB_MIRROR -> status, with what it said in $work/said
   PATH="$work/bin:$PATH" STUB_MIRROR=$1 CGI_SOURCES_DIR="$work/sources" \
-    "$work/checkout/scripts/fetch-sources.sh" demo >"$work/said" 2>&1
+    "$work/checkout/device/fetch-sources.sh" demo >"$work/said" 2>&1
 }
 
 fetch down

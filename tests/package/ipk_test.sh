@@ -5,17 +5,12 @@
 # Usage: ipk_test.sh BUILD_DIR
 set -uo pipefail
 build=${1:?}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=/dev/null
-source "$build/package.conf"
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+use_build "$build"
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-
-first=$("$root/scripts/make-ipk.sh" "$build" "$work/first") || exit 1
-second=$("$root/scripts/make-ipk.sh" "$build" "$work/second") || exit 1
+first=$("$harness_root/package/make-ipk.sh" "$build" "$work/first") || exit 1
+second=$("$harness_root/package/make-ipk.sh" "$build" "$work/second") || exit 1
 check "same bytes from the same tree" cmp -s "$first" "$second"
 check "file name" [ "$(basename "$first")" = "${PACKAGE}_${PACKAGE_VERSION}_${IPK_ARCH}.ipk" ]
 
@@ -46,7 +41,7 @@ check_equal "the files" "$(printf '%s\n' "./opt/$CGI_INSTALL_DIR/cloud_status" \
   "./opt/$PAGE_DIR/style.css" ".$SNIPPET" ".$PASSWORD_COMMAND" | sort)" \
   "$(cd "$work/data" && find . -type f | sort)"
 for page in index.html app.js style.css; do
-  check "the page's $page" cmp "$root/www/$page" "$work/data/opt/$PAGE_DIR/$page"
+  check "the page's $page" cmp "$harness_root/www/$page" "$work/data/opt/$PAGE_DIR/$page"
 done
 # The snippet decides what asks for the password: an upgrade must replace it.
 check_equal "control members, no conffiles" "./control ./postinst ./postrm" \
@@ -89,12 +84,12 @@ check "the configuration path" grep -q -a '/opt/etc/Cloud.conf' "$cgi/cloud_stat
 # A device program must start on a CPU without FPU, from nothing but itself
 # (make-ipk.sh has refused to package it otherwise; here each check shows).
 if [ -n "$DEVICE_LIBC" ]; then
-  report=$("$root/scripts/check-device-programs.sh" "$build")
+  report=$("$harness_root/package/check-device-programs.sh" "$build")
   check "the device programs pass the ELF checks" [ $? -eq 0 ]
   echo "$report"
   # And the checks can fail: the test programs are dynamic, use the C++
   # runtime and, on MIPS, Debian's hard-float ABI.
-  report=$("$root/scripts/check-device-programs.sh" "$build" "$build/tests/unit_tests")
+  report=$("$harness_root/package/check-device-programs.sh" "$build" "$build/tests/unit_tests")
   for failure in "statically linked" "no C++ runtime"; do
     check "the checks find a program not $failure" grep -qF "FAIL: unit_tests: $failure" <<<"$report"
   done

@@ -9,14 +9,9 @@
 # Usage: kit_test.sh BUILD_DIR   (a device build)
 set -uo pipefail
 build=${1:?}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-# shellcheck source=/dev/null
-source "$build/package.conf"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+use_build "$build"
 
 kit_sysroot="$work/kit/staging_dir/target"
 mkdir -p "$work/kit/staging_dir" "$work/kit/toolchain/bin"
@@ -31,7 +26,7 @@ for tool in gcc g++ ar ranlib strip objdump; do
 done
 
 kit="$work/build"
-if ! cmake -S "$root" -B "$kit" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
+if ! cmake -S "$harness_root" -B "$kit" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
      -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
      -DCGI_DEVICE_SYSROOT="$kit_sysroot" -DCGI_DEVICE_CROSS="$kit_cross" \
      >"$work/configure.log" 2>&1; then
@@ -41,8 +36,8 @@ if ! cmake -S "$root" -B "$kit" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
   exit 1
 fi
 check "build with the kit's toolchain" cmake --build "$kit" -j"$(nproc)"
-kit_package=$("$root/scripts/make-ipk.sh" "$kit" "$work/kit-ipk") || fail "package the kit build"
-preset_package=$("$root/scripts/make-ipk.sh" "$build" "$work/preset-ipk") || fail "package the preset build"
+kit_package=$("$harness_root/package/make-ipk.sh" "$kit" "$work/kit-ipk") || fail "package the kit build"
+preset_package=$("$harness_root/package/make-ipk.sh" "$build" "$work/preset-ipk") || fail "package the preset build"
 check_equal "the package name" "$(basename "$preset_package")" "$(basename "$kit_package")"
 check "the same package bytes as the preset's" cmp "$preset_package" "$kit_package"
 

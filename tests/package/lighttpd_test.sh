@@ -14,30 +14,22 @@
 # Usage: lighttpd_test.sh BUILD_DIR SCREENSHOT   (a build whose programs run here)
 set -uo pipefail
 build=${1:?} screenshot=${2:?}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../../scripts/lib.sh
-source "$root/scripts/lib.sh"
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-# shellcheck source=/dev/null
-source "$build/package.conf"
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+root=$harness_root
 skip_if_missing "$(missing_tools lighttpd curl unshare openssl md5sum script)"
-
-work=$(mktemp -d)
-chmod 755 "$work"
+use_build "$build"
 server=
 stop_server() {
-  [ -n "$server" ] && { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; }
+  [ -n "$server" ] && stop_process "$server"
   server=
 }
-trap 'stop_server; rm -rf "$work"' EXIT
 
-ipk=$("$root/scripts/make-ipk.sh" "$build" "$work/ipk") || exit 1
+ipk=$("$root/package/make-ipk.sh" "$build" "$work/ipk") || exit 1
 mkdir "$work/unpack"
 (cd "$work/unpack" && tar -xzf "$ipk" && tar -xzf control.tar.gz) || exit 1
-"$root/scripts/make-sample.sh" "$work/sample"
+make_sample "$work/sample"
 disk="$work/sample/disk"
-mkdir "$disk/<img src=x onerror=window.pwned=1>"
 disk_query=$(urlencode "$disk")
 
 # A device's /opt before the package: the feed's lighttpd configuration and
@@ -67,16 +59,12 @@ install_package() { # -> what postinst said, in $OPT/../postinst.out
 start_server() {
   (with_opt "$OPT" lighttpd -D -f /opt/etc/lighttpd/lighttpd.conf) &
   server=$!
+  stop_at_exit "$server"
   wait_for_server "$PORT" || { fail "lighttpd did not start"; cat "$OPT/../error.log"; }
 }
 # The password postinst printed, once.
 printed_password() { sed -n 's/^.*: user "admin", password "\([A-Za-z0-9]*\)".*/\1/p' "$OPT/../postinst.out"; }
-direct_output() { # request -> what the installed program writes itself
-  local program=${1%%\?*} query=
-  [[ $1 == *\?* ]] && query=${1#*\?}
-  (QUERY_STRING="$query" with_opt "$OPT" "/opt/$CGI_INSTALL_DIR/$program")
-  printf x # keep trailing line ends through $(...)
-}
+installed_output() { direct_output "$1" with_opt "$OPT" "/opt/$CGI_INSTALL_DIR"; }
 status_of() { curl -s -o /dev/null -w '%{http_code}' --path-as-is "$@"; }
 with_password() { curl -s -S --digest -u "admin:$1" "${@:2}"; }
 
@@ -145,7 +133,7 @@ check_url_table() { # PASSWORD
     response=$(with_password "$1" -i "http://127.0.0.1:$PORT/cgi-bin/$request"; printf x)
     # curl -i shows the challenge's header lines before the answer.
     response=${response#"HTTP/1.1 401 Unauthorized"$'\r\n'*$'\r\n\r\n'}
-    check_lighttpd_response "$request" "$(direct_output "$request")" "$response"
+    check_lighttpd_response "$request" "$(installed_output "$request")" "$response"
   done
 }
 
@@ -167,11 +155,11 @@ start_server
 check_url_table "$password"
 # The answers hold what the sample does (equal but empty would pass).
 check "the listing holds the hostile name" grep -qF '["\u003cimg src=x onerror=window.pwned=1\u003e"]' \
-  <<<"$(direct_output "${requests[0]}")"
+  <<<"$(installed_output "${requests[0]}")"
 check "the status report holds the WebDAV row" grep -qF '["WebDAV","","Sync",' \
-  <<<"$(direct_output "${requests[2]}")"
+  <<<"$(installed_output "${requests[2]}")"
 check "the configuration dump holds a line" grep -qF '&#600&#62alice&#62' \
-  <<<"$(direct_output "${requests[3]}")"
+  <<<"$(installed_output "${requests[3]}")"
 
 # A large listing is passed on as it is made: its first byte arrives in the
 # first half of the transfer, while the program still runs (a lighttpd that
@@ -198,17 +186,8 @@ for file in "$PACKAGE/extra.cgi" "cgi-bin/other"; do
 done
 
 # What a user sees, at the page's own folder.
-missing_browser=$(missing_for_browser)
-if [ -z "$missing_browser" ]; then
-  mkdir -p "$(dirname "$screenshot")"
-  check "the page served through the snippet" env PAGE_CREDENTIALS="admin:$password" \
-    node "$root/tests/browser/browser_test.mjs" "http://127.0.0.1:$PORT/$PACKAGE/?root=$disk_query" \
-    "$disk" "$screenshot"
-elif [ "${CI:-}" = true ]; then
-  fail "the page checks need$missing_browser"
-else
-  echo "skipped the page checks, which need$missing_browser"
-fi
+PAGE_CREDENTIALS="admin:$password" check_page "the page served through the snippet" \
+  "http://127.0.0.1:$PORT/$PACKAGE/?root=$disk_query" "$disk" "$screenshot"
 
 echo "== the password command"
 printf 'a new one\n' | in_device "$PASSWORD_COMMAND" >/dev/null 2>&1

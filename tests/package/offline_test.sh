@@ -6,20 +6,17 @@
 # Usage: offline_test.sh BUILD_DIR   (a device build made by a preset)
 set -uo pipefail
 build=${1:?}
-root=$(cd "$(dirname "$0")/../.." && pwd)
-# shellcheck source=../support/checks.sh
-source "$root/tests/support/checks.sh"
-# shellcheck source=/dev/null
-source "$build/package.conf"
-# shellcheck source=../../scripts/sources.sh
-source "$root/scripts/sources.sh"
+# shellcheck source=../support/harness.sh
+source "$(dirname "$0")/../support/harness.sh"
+root=$harness_root
+# shellcheck source=../../device/sources.sh
+source "$root/device/sources.sh"
 skip_if_missing "$(missing_tools unshare git curl)"
+use_build "$build"
 
 preset=$(basename "$TOOLCHAIN_FILE" .cmake)
 sources_ensure "$DEVICE_LIBC" || { fail "the $DEVICE_LIBC sources are not fetched"; check_summary; exit 1; }
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 mkdir "$work/checkout"
 git -C "$root" ls-files -z -c -o --exclude-standard |
   (cd "$root" && xargs -0 cp --parents -t "$work/checkout" 2>/dev/null)

@@ -6,16 +6,16 @@
 # manager does (its data part unpacked into /, then its postinst), with a
 # sample disk where a USB disk would be mounted and the configuration at
 # /opt/etc/Cloud.conf, and serves what the package installed in
-# /opt/share/www. start_box in scripts/lib.sh boots it.
+# /opt/share/www. box/start-box.sh boots it.
 #   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
 #           the kernel emulates one, and counts what it emulates), busybox
-#           of our own, soft-float (scripts/build-busybox.sh)
+#           of our own, soft-float (box/build-busybox.sh)
 #   arm:    linux-image-armmp (armhf) on the virt board with a Cortex-A15
 #           without VFP and NEON (the kernel has no VFP emulation), busybox
 #           from armel, which is soft-float like the programs
-# Usage: scripts/make-box.sh BUILD_DIR BOX_DIR
-# The Debian packages are the pinned ones of scripts/sources.lock, fetched
-# once by scripts/fetch-sources.sh.
+# Usage: box/make-box.sh BUILD_DIR BOX_DIR
+# The Debian packages are the pinned ones of device/sources.lock, fetched
+# once by device/fetch-sources.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:?usage: make-box.sh BUILD_DIR BOX_DIR}" && pwd)
@@ -41,15 +41,17 @@ BOX_NIC=(-device virtio-net-device,netdev=net)' ;;
     exit 1 ;;
 esac
 
-# The kernel and busybox, pinned in scripts/sources.lock.
-# shellcheck source=sources.sh
-source "$root/scripts/sources.sh"
+# The kernel and busybox, pinned in device/sources.lock.
+# shellcheck source=../device/sources.sh
+source "$root/device/sources.sh"
+# shellcheck source=../scripts/lib.sh
+source "$root/scripts/lib.sh"
 sources_ensure "box-$target" || exit 1
 
 rm -rf "$box"
 mkdir -p "$box/debs" "$box/initramfs"
 while read -r _ _ file _; do
-  dpkg-deb -x "$(sources_path "box-$target" "$file")" "$box/debs"
+  dpkg-deb -x "$sources_dir/$file" "$box/debs"
 done < <(sources_entries "box-$target")
 cp "$box/debs"/boot/vmlinuz-* "$box/kernel"
 printf '%s\n' "$boot_conf" > "$box/boot.conf"
@@ -60,7 +62,7 @@ mkdir -p "$initramfs"/{bin,sbin,usr/bin,usr/sbin,dev,proc,sys,tmp,root,lib/modul
 # its FPU instructions. BOX_BUSYBOX=debian takes Debian's all the same, to see
 # the kernel's FPU emulator count them.
 if [ "$target" = mipsel ] && [ "${BOX_BUSYBOX:-own}" != debian ]; then
-  "$root/scripts/build-busybox.sh" >/dev/null
+  "$root/box/build-busybox.sh" >/dev/null
   cp "$root/build/box/busybox-mipsel/busybox" "$initramfs/bin/busybox"
 else
   cp "$box/debs/bin/busybox" "$initramfs/bin/busybox"
@@ -72,53 +74,18 @@ for module in "${modules[@]}"; do
 done
 rm -rf "$box/debs"
 
-"$root/scripts/make-ipk.sh" "$build" "$initramfs/root" >/dev/null
-"$root/scripts/make-sample.sh" "$box/sample"
-# A name that would run script if the page inserted it as markup.
-mkdir "$box/sample/disk/<img src=x onerror=window.pwned=1>"
+"$root/package/make-ipk.sh" "$build" "$initramfs/root" >/dev/null
+make_sample "$box/sample"
 mkdir -p "$initramfs/tmp/mnt"
 mv "$box/sample/disk" "$initramfs/tmp/mnt/sda1"
 mv "$box/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
 rm -rf "$box/sample"
 
-# The box's own instrument, apart from what the package installs: on port 81,
-# how many FPU instructions the kernel has emulated so far (MIPS kernels count
-# them; "none" elsewhere).
-mkdir -p "$initramfs/box/cgi-bin"
-cat > "$initramfs/box/cgi-bin/fpu-emulated" <<'CGI'
-#!/bin/sh
-echo "Content-Type: text/plain"
-echo
-cat /sys/kernel/debug/mips/fpuemustats/emulated 2>/dev/null || echo none
-CGI
-chmod 755 "$initramfs/box/cgi-bin/fpu-emulated"
-
-cat > "$initramfs/init" <<'INIT'
-#!/bin/busybox sh
-/bin/busybox mount -t proc proc /proc
-/bin/busybox --install -s
-mount -t sysfs sys /sys
-mount -t devtmpfs dev /dev
-mount -t debugfs debug /sys/kernel/debug
-while read -r module; do insmod "/lib/modules/$module"; done < /lib/modules/order
-ifconfig lo 127.0.0.1 up
-ifconfig eth0 10.0.2.15 netmask 255.255.255.0 up
-route add default gw 10.0.2.2
-# The package installed as the /opt add-on area's package manager does it:
-# its files unpacked into /, then its postinst.
-mkdir /tmp/ipk
-(cd /tmp/ipk && tar -xzf /root/*.ipk && tar -xzf data.tar.gz -C / && tar -xzf control.tar.gz &&
- ./postinst configure)
-rm -rf /tmp/ipk
-# The add-on area's document root, where the package put its page and, in
-# cgi-bin, the programs: busybox httpd runs CGI programs there.
-httpd -p 80 -h /opt/share/www
-httpd -p 81 -h /box
-echo "box: serving /opt/share/www on port 80"
-echo "box: FPU instructions emulated by the end of boot: $(cat /sys/kernel/debug/mips/fpuemustats/emulated 2>/dev/null || echo none)"
-while :; do sleep 3600; done
-INIT
-chmod 755 "$initramfs/init"
+# The box's init, and its own instrument, apart from what the package
+# installs: on port 81, how many FPU instructions the kernel has emulated so
+# far (MIPS kernels count them; "none" elsewhere).
+install -m 755 "$root/box/init" "$initramfs/init"
+install -D -m 755 "$root/box/cgi-bin/fpu-emulated" "$initramfs/box/cgi-bin/fpu-emulated"
 
 # The box's RAM file system lists a folder newest first. Each folder of the
 # sample disk is packed with its entries in the reverse of the order this

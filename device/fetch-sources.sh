@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Fetches the pinned Debian packages of scripts/sources.lock (C library
+# Fetches the pinned Debian packages of device/sources.lock (C library
 # sources, the router boxes' kernels and busybox) into the sources folder
 # (sources/, or CGI_SOURCES_DIR), and checks each against its SHA-256. Files
 # already there and matching are kept, so once this has run the device builds
 # and the boxes need no network.
-# Usage: scripts/fetch-sources.sh [GROUP...]   (all groups by default)
+# Usage: device/fetch-sources.sh [GROUP...]   (all groups by default)
 # The packages come from the machine's own Debian mirror through a private apt
 # state: nothing in /etc/apt changes.
 set -euo pipefail
@@ -18,11 +18,7 @@ groups=("$@")
 wanted=()
 for group in "${groups[@]}"; do
   [ -n "$(sources_entries "$group")" ] || { echo "no group $group in $sources_lock" >&2; exit 2; }
-  while read -r kind package file sha256; do
-    if [ ! -f "$sources_dir/$file" ] || [ "$(sha256sum "$sources_dir/$file" | cut -d' ' -f1)" != "$sha256" ]; then
-      wanted+=("$kind $package")
-    fi
-  done < <(sources_entries "$group")
+  mapfile -t -O ${#wanted[@]} wanted < <(sources_missing "$group")
 done
 [ ${#wanted[@]} -eq 0 ] && exit 0
 mapfile -t wanted < <(printf '%s\n' "${wanted[@]}" | sort -u)
@@ -78,9 +74,8 @@ for file in "$work/files"/*; do
   name=${name/_[0-9]%3a/_}
   expected=$(awk -v file="$name" '!/^#/ && $4 == file { print $5; exit }' "$sources_lock")
   [ -n "$expected" ] || continue # a part the lock does not pin
-  actual=$(sha256sum "$file" | cut -d' ' -f1)
-  if [ "$actual" != "$expected" ]; then
-    echo "the mirror gave other bytes for $name (SHA-256 $actual, expected $expected): not kept" >&2
+  if ! sources_matches "$file" "$expected"; then
+    echo "the mirror gave other bytes for $name: not kept" >&2
     continue
   fi
   mv -f "$file" "$sources_dir/$name"
@@ -91,6 +86,6 @@ for group in "${groups[@]}"; do
   sources_verify "$group" || status=1
 done
 if [ $status -ne 0 ]; then
-  echo "The mirror no longer has the versions scripts/sources.lock pins, or gave other bytes." >&2
+  echo "The mirror no longer has the versions device/sources.lock pins, or gave other bytes." >&2
 fi
 exit $status

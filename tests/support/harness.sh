@@ -1,4 +1,9 @@
-# Counting checks for the shell tests (source it; call check_summary last).
+# What every shell test shares (source it; call check_summary last): the
+# project's shell helpers, counting checks, the programs' own answers, the
+# browser test's page checks, and skipping what cannot run here.
+harness_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=../../scripts/lib.sh
+source "$harness_root/scripts/lib.sh"
 
 failures=0 checks=0
 
@@ -37,6 +42,15 @@ check_lighttpd_response() {
   check_equal "lighttpd body $1" "${2#"$header_block"}" "$body"
 }
 
+# For a test of one build (BUILD_DIR): the facts of its package, from
+# BUILD_DIR/package.conf, and a scratch folder, WORK.
+use_build() { # BUILD_DIR
+  # shellcheck source=/dev/null
+  source "$1/package.conf"
+  make_scratch
+  work=$SCRATCH
+}
+
 # Prints the count; the exit status says whether all passed.
 check_summary() {
   echo "$((checks - failures)) passed, $failures failed"
@@ -51,12 +65,39 @@ missing_tools() {
 
 # What the browser test needs that is missing (node, Chromium, playwright-core).
 missing_for_browser() {
-  local here
-  here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   missing_tools node
   [ -x /usr/bin/chromium ] || printf ' chromium'
-  [ -d "$here/browser/node_modules/playwright-core" ] ||
+  [ -d "$harness_root/tests/browser/node_modules/playwright-core" ] ||
     printf ' playwright-core (npm ci in tests/browser)'
+}
+
+# The browser test's page checks against the page at URL, run by Chromium:
+# DISK is the sample disk on this machine, PAGE_ROOT the path the page shows
+# for it (DISK when the page is served from here). PAGE_CREDENTIALS answers a
+# password. Skipped when Chromium and the rest are missing; under CI, which
+# must run every test, that is a failure instead.
+check_page() { # NAME URL DISK SCREENSHOT [PAGE_ROOT]
+  local missing
+  missing=$(missing_for_browser)
+  if [ -z "$missing" ]; then
+    mkdir -p "$(dirname "$4")"
+    check "$1" node "$harness_root/tests/browser/browser_test.mjs" "${@:2}"
+  elif [ "${CI:-}" = true ]; then
+    fail "$1 needs$missing"
+  else
+    echo "skipped $1, which needs$missing"
+  fi
+}
+
+# What a program writes itself for REQUEST ("program?query", no '?' for no
+# query), started from FOLDER after any COMMAND words (an emulator, with_opt
+# and its folder), with an x after it to keep trailing line ends through $(...).
+direct_output() { # REQUEST [COMMAND...] FOLDER
+  local request=$1 query=
+  shift
+  [[ $request == *\?* ]] && query=${request#*\?}
+  (QUERY_STRING=$query "${@:1:$#-1}" "${!#}/${request%%\?*}")
+  printf x
 }
 
 # Skips the test (status 77) when MISSING lists anything; under CI, which

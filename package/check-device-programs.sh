@@ -3,8 +3,8 @@
 # themselves: statically linked, no symbol of the C++ runtime library, on
 # MIPS the ABI tag "Soft float", on ARM no VFP or NEON attribute, and on both
 # not one floating-point instruction. Prints one line per check; fails if any
-# check does. scripts/make-ipk.sh refuses to package a device build that fails.
-# Usage: scripts/check-device-programs.sh BUILD_DIR [PROGRAM...]
+# check does. package/make-ipk.sh refuses to package a device build that fails.
+# Usage: package/check-device-programs.sh BUILD_DIR [PROGRAM...]
 #   (the build's two programs, unstripped, when no PROGRAM is named)
 set -uo pipefail
 build=${1:?usage: check-device-programs.sh BUILD_DIR [PROGRAM...]}

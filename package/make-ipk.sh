@@ -3,7 +3,7 @@
 # programs, the page, the add-on lighttpd's snippet and the password command,
 # with maintainer scripts that make a password on the first install and
 # restart a running add-on lighttpd.
-# Usage: scripts/make-ipk.sh BUILD_DIR OUT_DIR
+# Usage: package/make-ipk.sh BUILD_DIR OUT_DIR
 # The package is reproducible: the same tree gives the same bytes (sorted
 # names, numeric owners, file times fixed to SOURCE_DATE_EPOCH, which defaults
 # to the time of the last commit, gzip without names or times).
@@ -13,6 +13,8 @@ build=$(cd "${1:?usage: make-ipk.sh BUILD_DIR OUT_DIR}" && pwd)
 out=${2:?usage: make-ipk.sh BUILD_DIR OUT_DIR}
 # shellcheck source=/dev/null
 source "$build/package.conf"
+# shellcheck source=facts
+source "$root/package/facts"
 
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 0)}
 
@@ -21,7 +23,7 @@ trap 'rm -rf "$work"' EXIT
 umask 022
 
 # A device program that could not start on the device goes into no package.
-if [ -n "$DEVICE_LIBC" ] && ! report=$("$root/scripts/check-device-programs.sh" "$build"); then
+if [ -n "$DEVICE_LIBC" ] && ! report=$("$root/package/check-device-programs.sh" "$build"); then
   grep FAIL -A5 <<<"$report" >&2
   echo "make-ipk.sh: $build holds programs that fail the device checks" >&2
   exit 1
@@ -42,25 +44,18 @@ pack() { # dir members... > archive
 
 # What the package manager reads as bytes: the sizes of the files unpacked.
 installed_size=$(find "$work/data" -type f -printf '%s\n' | awk '{ sum += $1 } END { print sum + 0 }')
-# The feed's packages of lighttpd and of every module the snippet loads.
-depends="lighttpd, lighttpd-mod-cgi, lighttpd-mod-auth, lighttpd-mod-authn_file"
 mkdir "$work/control"
 cat > "$work/control/control" <<CONTROL
 Package: $PACKAGE
 Version: $PACKAGE_VERSION
-Depends: $depends
+Depends: $DEPENDS
 Source: $PACKAGE
 Section: web
 Priority: optional
 Architecture: $IPK_ARCH
-Maintainer: Device web interface team <web@device.invalid>
+Maintainer: $MAINTAINER
 Installed-Size: $installed_size
-Description: The disks and cloud sync page of the device, with its CGI programs
- cloud_status reports the cloud sync status logs and configuration;
- mount_folders lists the visible folders of a mounted disk. The page is
- /$PACKAGE/ on the add-on lighttpd, which runs the programs from
- /opt/$CGI_INSTALL_DIR through $SNIPPET, behind a password that the
- first install makes and prints ($PASSWORD_COMMAND changes it).
+Description: $DESCRIPTION
 CONTROL
 install -m 755 "$build/package/postinst" "$build/package/postrm" "$work/control/"
 
