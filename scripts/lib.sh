@@ -116,8 +116,9 @@ make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS
 # Makes the sample disk in DIR/disk, with the cloud sync logs of sample/, and
 # its configuration in DIR/Cloud.conf: ordinary folders, and names a stranger
 # could give, which the page must show as text (markup, quotes, a backslash,
-# a line end, a JavaScript line separator, non-ASCII), beside what is left
-# out (hidden and file-system folders, a plain file).
+# a line end, a JavaScript line separator, non-ASCII, 186 letters without a
+# space), beside what is left out (hidden and file-system folders, a plain
+# file).
 make_sample() { # DIR
   local disk="$1/disk"
   rm -rf "$1"
@@ -127,7 +128,8 @@ make_sample() { # DIR
   mkdir -p "$disk/Music/Albums" "$disk/Music/Podcasts" "$disk/Photos 2026/Summer é" \
            "$disk/Documents" "$disk/Say \"hello\"" "$disk/<b>bold" \
            "$disk/<img src=x onerror=window.pwned=1>" "$disk/back\\slash" \
-           "$disk/Café Ünïcødé 日本" "$disk/$(printf 'two\nlines')" "$disk/$(printf 'sep\342\200\250x')"
+           "$disk/Café Ünïcødé 日本" "$disk/$(printf 'two\nlines')" "$disk/$(printf 'sep\342\200\250x')" \
+           "$disk/Scans_$(printf 'receipt_2026-12-0%d_' 1 2 3 4 5 6 7 8 9)"
   mkdir -p "$disk/.hidden" "$disk/System Volume Information" "$disk/RECYCLER" "$disk/lost+found"
   echo "a file is not a folder" > "$disk/readme.txt"
 }

@@ -3,6 +3,11 @@
 // DISK_ROOT is the disk on this machine; PAGE_ROOT the path the page shows
 // for it (the same unless the page is served from elsewhere, e.g. a box).
 // PAGE_CREDENTIALS=user:password answers a server that asks for a password.
+// LIVE_DISK=DIR (where the page is served from this machine, so the test can
+// change the disk under it) adds the checks of a page that stays live: a log
+// rewritten on DISK_ROOT shows without a reload, a hidden page reads nothing,
+// and the folder DIR (thousands of sub-folders) shows its first rows while
+// the rest are still read, and is filtered by name.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -28,6 +33,65 @@ function visibleFolders(folder) {
   }).sort();
 }
 
+// A page that stays live: the status is read again while the page is
+// visible, and a huge folder comes in rows, not all at once.
+async function checkLivePage(page, largeDisk) {
+  const statusReads = [];
+  page.on('request', (request) => {
+    if (request.url().includes('CLOUD_GETSTATUS')) statusReads.push(Date.now());
+  });
+  // A log rewritten on the disk shows within one refresh, without a reload.
+  await page.evaluate(() => { window.notReloaded = true; });
+  fs.writeFileSync(path.join(diskRoot, 'Cloud/.logs/webdav'), 'qRewritten while the page was open');
+  await page.waitForFunction(() => [...document.querySelectorAll('#status-table td')]
+    .some((cell) => cell.textContent === 'Rewritten while the page was open'), null, { timeout: 8000 });
+  assert.equal(await page.evaluate(() => window.notReloaded), true, 'the page was not reloaded');
+  assert.match(await page.textContent('#status-note'), /^Read at /);
+
+  // Hidden (headless Chromium never hides a page, so it is told so), the
+  // page reads nothing; shown again, it reads at once.
+  const visibility = (hidden) => page.evaluate((hide) => {
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => hide });
+    Object.defineProperty(document, 'visibilityState', { configurable: true,
+                                                         get: () => (hide ? 'hidden' : 'visible') });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await visibility(true);
+  const hiddenAt = Date.now();
+  await page.waitForTimeout(7000);
+  assert.deepEqual(statusReads.filter((at) => at > hiddenAt + 500), [], 'no read while hidden');
+  await visibility(false);
+  const shownAt = Date.now();
+  await page.waitForTimeout(1500);
+  assert.ok(statusReads.some((at) => at >= shownAt - 100), 'a read as soon as it is shown');
+
+  // A folder of thousands: rows show while the rest are still read, then
+  // the filter finds one by name.
+  await page.addInitScript(() => {
+    // What the folder note said each time rows were added.
+    window.listTrace = [];
+    document.addEventListener('DOMContentLoaded', () => {
+      const list = document.getElementById('folder-list');
+      new MutationObserver(() => window.listTrace.push(
+        [list.querySelectorAll('li').length, document.getElementById('folder-note').textContent]))
+        .observe(list, { childList: true, subtree: true });
+    });
+  });
+  const expected = fs.readdirSync(largeDisk).length;
+  await page.goto(pageUrl.replace(/([?&]root=)[^&]*/, '$1' + encodeURIComponent(largeDisk)));
+  await page.evaluate(() => window.pageReady);
+  const trace = await page.evaluate(() => window.listTrace);
+  assert.ok(trace.some(([rows, text]) => rows > 0 && text.startsWith('Reading')),
+            'rows shown before the whole folder was read');
+  assert.equal(await page.textContent('#folder-note'), expected.toLocaleString('en') + ' folders.');
+  const wanted = fs.readdirSync(largeDisk)[Math.floor(expected / 2)];
+  await page.fill('#filter', wanted.slice(0, 6));
+  await page.waitForFunction(() => document.getElementById('folder-note').textContent.includes(' match'));
+  assert.deepEqual(await page.$$eval('#folder-list button', (buttons) => buttons.map((b) => b.textContent)),
+                   [wanted]);
+  console.log(`a folder of ${expected} sub-folders: first rows while it was read, found by the filter`);
+}
+
 const browser = await chromium.launch({
   executablePath: '/usr/bin/chromium',
   args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic',
@@ -46,6 +110,40 @@ try {
 
   const folderNames = () => page.$$eval('#folder-list button', (buttons) =>
     buttons.map((button) => button.textContent));
+
+  // At every width: no sideways scroll of the page (long names wrap, wide
+  // tables scroll in their panel), one column below 720 px, and controls
+  // tall enough to tap.
+  const viewports = [
+    { width: 320, height: 640, columns: 1 },
+    { width: 390, height: 844, columns: 1 },
+    { width: 1280, height: 800, columns: 2 },
+  ];
+  for (const { width, height, columns } of viewports) {
+    await page.setViewportSize({ width, height });
+    const layout = await page.evaluate(() => {
+      const box = (id) => document.getElementById(id).getBoundingClientRect();
+      const heights = [...document.querySelectorAll('#folder-list button, .toolbar button')]
+        .map((button) => button.getBoundingClientRect().height);
+      return {
+        overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
+        folders: box('folders'), status: box('status'), config: box('config'),
+        shortest: Math.min(...heights),
+      };
+    });
+    assert.equal(layout.overflow, 0, `no sideways scroll at ${width} px`);
+    if (columns === 1) {
+      assert.ok(layout.status.top >= layout.folders.bottom && layout.config.top >= layout.status.bottom,
+                `the panels stack at ${width} px`);
+    } else {
+      assert.ok(layout.status.left >= layout.folders.right, `two columns at ${width} px`);
+    }
+    assert.ok(layout.shortest >= 43, `controls about 44 px high at ${width} px`);
+    if (width === 390) {
+      await page.screenshot({ path: screenshot.replace(/\.png$/, '-phone.png'), fullPage: true });
+    }
+  }
+  await page.setViewportSize({ width: 1280, height: 600 });
 
   // Every folder of the disk, with its exact name, as text.
   const shown = await folderNames();
@@ -90,9 +188,10 @@ try {
     ['2', 'bob@example.com', 'https://box.example.com', '/tmp/mnt/sda1/Box', '2', '0/'],
   ]);
 
-  assert.deepEqual(pageErrors, []);
   await page.screenshot({ path: screenshot, fullPage: true });
   console.log('screenshot:', screenshot);
+  if (process.env.LIVE_DISK) await checkLivePage(page, process.env.LIVE_DISK);
+  assert.deepEqual(pageErrors, []);
 } catch (error) {
   failed = true;
   console.error(error);

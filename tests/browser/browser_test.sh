@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Serves the demo page and both programs with busybox httpd on 127.0.0.1 and
-# drives it in headless Chromium (browser_test.mjs).
+# drives it in headless Chromium (browser_test.mjs), with the checks of a
+# page that stays live (a log rewritten under it, the page hidden, a folder
+# of 20,000).
 # Usage: browser_test.sh CLOUD_STATUS MOUNT_FOLDERS CONF_PATH SCREENSHOT
 # CLOUD_STATUS must read its configuration from CONF_PATH.
 set -uo pipefail
@@ -16,10 +18,14 @@ remove_at_exit "$(dirname "$conf_path")"
 cp "$SCRATCH/sample/Cloud.conf" "$conf_path"
 make_docroot "$SCRATCH/www" "$cloud_status" "$mount_folders"
 
+# A folder of 20,000 sub-folders with 200-byte names (a 4 MB listing).
+mkdir "$SCRATCH/large"
+(cd "$SCRATCH/large" && seq -f "%06g$(printf 'x%.0s' {1..194})" 1 20000 | xargs -d '\n' mkdir)
+
 port=$(free_port)
 busybox httpd -f -p "127.0.0.1:$port" -h "$SCRATCH/www" &
 stop_at_exit $!
 wait_for_server "$port" || { echo "busybox httpd did not start"; exit 1; }
-check_page "the demo page" "http://127.0.0.1:$port/?root=$(urlencode "$SCRATCH/sample/disk")" \
-  "$SCRATCH/sample/disk" "$screenshot"
+LIVE_DISK="$SCRATCH/large" check_page "the demo page" \
+  "http://127.0.0.1:$port/?root=$(urlencode "$SCRATCH/sample/disk")" "$SCRATCH/sample/disk" "$screenshot"
 check_summary
