@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 int main() {
-    char storage[header_block.size()];
+    char storage[output_buffer_size];
     Output out(storage, sizeof storage, STDOUT_FILENO);
     write_header_block(out);
     out.flush();

@@ -172,7 +172,7 @@ void write_row(Output& out, std::initializer_list<std::string_view> values, Row_
     // at the most. Any real row fits the buffer (a name is at most 255 bytes,
     // a message 519).
     const std::size_t marks =
-        next_row.size() + row_end_line.size() + (values.size() - 1) * next_value.size();
+        next_row.size() + row_end_line.size() + values.size() * next_value.size();
     char* to = out.begin_write(escaped_room(values, marks));
     if (to == nullptr) {
         if (!out.ended())
