@@ -28,7 +28,8 @@ if [ -n "${BASELINE:-}" ]; then
   rm -rf "$root/build/bench-base-source"
   git -C "$root" worktree add -f --detach "$root/build/bench-base-source" "$BASELINE" >/dev/null 2>&1
   # The toolchain files moved once, from cmake/ to device/.
-  base_toolchain=$(ls "$root"/build/bench-base-source/{device,cmake}/toolchains/x86_64.cmake 2>/dev/null | head -n1)
+  base_toolchain="$root/build/bench-base-source/device/toolchains/x86_64.cmake"
+  [ -f "$base_toolchain" ] || base_toolchain="$root/build/bench-base-source/cmake/toolchains/x86_64.cmake"
   PROGRAMS_SOURCE="$root/build/bench-base-source" build_programs "$base_build" "$fixture/Cloud.conf" \
     -DCGI_BENCH=ON -DCMAKE_TOOLCHAIN_FILE="$base_toolchain" -DCGI_DEVICE_SYSROOT="$root/build/libc/musl-x86_64"
   git -C "$root" worktree remove --force "$root/build/bench-base-source"
