@@ -5,6 +5,7 @@
 #include "output.h"
 
 #include <cstddef>
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -44,6 +45,15 @@ int read_escape_number(const char* text, std::size_t length);
 // A reader that goes away must not kill the process: writes then fail
 // quietly and the program still ends with status 0.
 void ignore_broken_pipe();
+
+// Whether an entry name a directory handed out is one name, not a path: it
+// holds no '/'. Kernels before 5.4 pass on such names from a crafted disk,
+// and opening one relative to a folder would walk wherever its components
+// lead (O_NOFOLLOW guards only the last). Such an entry is never opened,
+// looked at or listed.
+inline bool is_single_name(const char* name) {
+    return std::strchr(name, '/') == nullptr;
+}
 
 // The fixed header block every response starts with.
 constexpr std::string_view header_block =

@@ -52,7 +52,8 @@ std::string_view status_text(unsigned char code);
 // opened. Returns 1 for a regular file with no other name (whatever the read
 // gave), and for a folder or a FIFO, which give an empty record and are never
 // opened; -1 otherwise: a link (to anything), a hard link, a device, a socket,
-// or no O_PATH or /proc to look and read with.
+// an id holding '/' (a path, never looked at), or no O_PATH or /proc to look
+// and read with.
 int read_log(int log_dir_fd, const char* id, Log_record& record);
 
 // Appends the status row of one record.

@@ -34,6 +34,8 @@ Unique_fd reopen_for_reading(int path_fd) {
 int read_log(int log_dir_fd, const char* id, Log_record& record) {
     std::memset(record.bytes, 0, sizeof record.bytes);
     record.length = 0;
+    if (!is_single_name(id))
+        return -1;
 
 #if defined(O_PATH) && defined(AT_EMPTY_PATH)
     // The log folder lies on a stranger's disk. What a name leads to is
@@ -102,6 +104,9 @@ int ko_print_status(Output& out) {
         const dirent* entry = ::readdir(dir.get());
         if (entry == nullptr)
             break;
+        // The whole name, not only the id cut from it: "x/box" is a path too.
+        if (!is_single_name(entry->d_name))
+            continue;
         // Entries without a provider word (".", "..", stray files) are no log.
         const char* id = getlogid(entry->d_name);
         if (id == nullptr)

@@ -1,3 +1,4 @@
+#include "cgi.h"
 #include "handles.h"
 #include "mount_folders.h"
 
@@ -52,6 +53,8 @@ int test_if_System_folder(const char* name) {
 }
 
 int test_if_dir(int dir_fd, const char* name) {
+    if (!is_single_name(name))
+        return 0;
     // The flags opendir uses: a folder we may not read does not count. Keep
     // O_DIRECTORY: on a device node, a FIFO or a socket on the disk it fails
     // before the node's own open runs, so nothing but a folder is ever opened

@@ -26,7 +26,8 @@ int test_if_System_folder(const char* name);
 bool entry_may_be_folder(unsigned char type);
 
 // 1 when name, relative to the open directory dir_fd, opens as a directory;
-// otherwise 0 (a file, a broken or looping link, an unreadable folder).
+// otherwise 0 (a file, a broken or looping link, an unreadable folder, a name
+// holding '/', which is a path and never opened).
 int test_if_dir(int dir_fd, const char* name);
 
 // 0 when a and b are equal ignoring ASCII case; otherwise the difference of

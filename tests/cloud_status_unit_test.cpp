@@ -134,4 +134,24 @@ TEST(CloudStatus, ReadLogTakesOneRecordOfAtMost520Bytes) {
     ::close(dir_fd);
 }
 
+// An id holding '/' is a path: through a link on the disk it would lead
+// anywhere, and O_NOFOLLOW guards only its last component.
+TEST(CloudStatus, ReadLogNeverTakesAPath) {
+    Temp_dir temp;
+    make_dir(temp.path() + "/logs");
+    make_dir(temp.path() + "/elsewhere");
+    write_file(temp.path() + "/elsewhere/shadow", "qsecret");
+    make_symlink(temp.path() + "/elsewhere", temp.path() + "/logs/box");
+    make_dir(temp.path() + "/logs/webdav");
+    write_file(temp.path() + "/logs/webdav/x", "qinside");
+    const int dir_fd = ::open((temp.path() + "/logs").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir_fd, 0);
+    for (const char* id : {"box/shadow", "webdav/x", "webdav/", "/"}) {
+        Log_record record;
+        EXPECT_EQ(read_log(dir_fd, id, record), -1) << id;
+        EXPECT_EQ(record.length, 0u) << id;
+    }
+    ::close(dir_fd);
+}
+
 } // namespace

@@ -1,7 +1,10 @@
 #include "mount_folders.h"
+#include "support/fixture.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +68,24 @@ TEST(FolderScan, OpensEntriesThatMayBeFoldersOnly) {
         SCOPED_TRACE(static_cast<int>(c.type));
         EXPECT_EQ(entry_may_be_folder(c.type), c.opened);
     }
+}
+
+// A name holding '/' is a path, and a path is never opened, even where it
+// leads to a folder on the same disk.
+TEST(FolderScan, TestIfDirOpensOneNameOnly) {
+    Temp_dir disk;
+    make_dir(disk.path() + "/Music");
+    make_dir(disk.path() + "/Music/Albums");
+    const int dir_fd = ::open(disk.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dir_fd, 0);
+    struct Case {
+        const char* name;
+        int expected;
+    };
+    const Case cases[] = {{"Music", 1}, {"Music/Albums", 0}, {"Music/", 0}, {"/", 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(test_if_dir(dir_fd, c.name), c.expected) << c.name;
+    ::close(dir_fd);
 }
 
 } // namespace

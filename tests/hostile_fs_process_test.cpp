@@ -358,6 +358,39 @@ TEST(HostileFileSystem, StatusReportNeverOpensWhatIsSwappedIn) {
     EXPECT_EQ(released, 0) << "of " << runs << " runs";
 }
 
+// A directory that hands out a name holding '/' (an old kernel reading a
+// crafted disk; here the stand-in for readdir turns '|' into '/'): such an
+// entry is never opened, looked at or listed, whatever links its components
+// would pass, nor read by the provider id cut from it.
+TEST(HostileFileSystem, NamesHoldingASlashAreNeverPaths) {
+    Temp_dir root;
+    const std::string disk = root.path() + "/disk";
+    const std::string outside = root.path() + "/outside";
+    make_dir(disk);
+    make_dir(outside);
+    write_file(outside + "/shadow", "qsecret");
+    make_dir(outside + "/folder");
+    const std::string logs = make_log_dir(disk);
+    make_symlink(outside, logs + "/box");
+    write_file(logs + "/box|shadow", "q"); // box/shadow: the secret, through the link
+    write_file(logs + "/webdav", "qdone");
+    write_file(logs + "/x|webdav", "q"); // x/webdav: the id webdav, a second row
+    make_dir(disk + "/Music");
+    make_dir(disk + "/Music/Albums");
+    make_dir(disk + "/Music|Albums"); // Music/Albums: a folder by a path
+    make_symlink(outside, disk + "/out");
+    make_dir(disk + "/out|folder"); // out/folder: a folder elsewhere
+    Run_options options;
+    options.environment = {"READDIR_SLASH=|"};
+
+    options.query = "action_mode=CLOUD_GETSTATUS&BaseDir=" + disk;
+    EXPECT_EQ(rows_of(run_program(CLOUD_STATUS_ODD_READDIR_PROGRAM, options)),
+              (Rows{{"WebDAV", "", "Sync", "done"}}));
+    options.query = "action_mode=" + disk;
+    EXPECT_EQ(rows_of(run_program(MOUNT_FOLDERS_ODD_READDIR_PROGRAM, options)),
+              folder_rows(in_stream_order(disk, std::set<std::string>{"Cloud", "Music", "out"})));
+}
+
 TEST(HostileFileSystem, ListingNeverHangsOnFifosOrLinkLoops) {
     Temp_dir disk;
     make_fifo(disk.path() + "/fifo");

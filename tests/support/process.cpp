@@ -77,9 +77,13 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
             ::setresuid(65534, 65534, 65534) != 0)
             ::_exit(126);
     }
-    std::string query_env = "QUERY_STRING=" + options.query.value_or("");
-    char* env[] = {query_env.data(), nullptr};
-    char* no_env[] = {nullptr};
+    std::vector<std::string> entries = options.environment;
+    if (options.query)
+        entries.push_back("QUERY_STRING=" + *options.query);
+    std::vector<char*> env;
+    for (std::string& entry : entries)
+        env.push_back(entry.data());
+    env.push_back(nullptr);
     // Cross builds run the program through an emulator command named by the
     // build; a wrapper from the environment goes first.
     std::vector<std::string> words;
@@ -92,7 +96,7 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
-    ::execvpe(argv[0], argv.data(), options.query ? env : no_env);
+    ::execvpe(argv[0], argv.data(), env.data());
     ::_exit(127);
 }
 

@@ -12,6 +12,7 @@ enum class Output_target { pipe, dev_full, closed_pipe, late_nonblocking_pipe };
 
 struct Run_options {
     std::optional<std::string> query;        // QUERY_STRING; unset when empty optional
+    std::vector<std::string> environment;    // more NAME=value entries
     std::vector<std::string> arguments;      // after the program's name
     bool unprivileged = false;               // drop to uid/gid 65534 when running as root
     bool close_stdin = false;                // start with descriptor 0 closed
@@ -32,9 +33,10 @@ struct Run_result {
     bool timed_out = false;
 };
 
-// Starts program with only QUERY_STRING in its environment. The command in
-// the environment variable PROGRAM_WRAPPER (words separated by spaces), e.g.
-// a valgrind command line, is put in front of it.
+// Starts program with only QUERY_STRING and options.environment in its
+// environment. The command in the environment variable PROGRAM_WRAPPER
+// (words separated by spaces), e.g. a valgrind command line, is put in front
+// of it.
 Run_result run_program(const std::string& program, const Run_options& options);
 
 // Whether programs start as themselves: no emulator, no wrapper.
