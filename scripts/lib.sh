@@ -92,23 +92,37 @@ build_programs() { # BUILD CONF_PATH [OPTION...]
 
 # Lays out a web server's document folder DIR: the page and a cgi-bin with
 # the two programs. When PROGRAM_LAUNCHER is set (an emulator command, words
-# separated by spaces), cgi-bin holds small scripts that start the programs
-# through it.
-make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS
-  local dir=$1 program
-  rm -rf "$dir"
+# separated by spaces), or HOSTs are named, cgi-bin holds small scripts that
+# start the programs (kept in DIR.programs, which no server serves) through
+# it. Named HOSTs (host:port) are the only ones the programs answer: a request
+# with any other Host header gets 403, as a page on another site that rebinds
+# its own name to this machine's address would send.
+make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS [HOST...]
+  local dir=$1 programs="$1.programs" program
+  local hosts=("${@:4}")
+  rm -rf "$dir" "$programs"
   mkdir -p "$dir/cgi-bin"
   cp "$lib_root"/www/* "$dir/"
-  if [ -z "${PROGRAM_LAUNCHER:-}" ]; then
+  if [ -z "${PROGRAM_LAUNCHER:-}" ] && [ ${#hosts[@]} -eq 0 ]; then
     cp "$2" "$dir/cgi-bin/cloud_status"
     cp "$3" "$dir/cgi-bin/mount_folders"
     return
   fi
-  mkdir -p "$dir/bin"
-  cp "$2" "$dir/bin/cloud_status"
-  cp "$3" "$dir/bin/mount_folders"
+  mkdir -p "$programs"
+  cp "$2" "$programs/cloud_status"
+  cp "$3" "$programs/mount_folders"
   for program in cloud_status mount_folders; do
-    printf '#!/bin/sh\nexec %s %s\n' "$PROGRAM_LAUNCHER" "$dir/bin/$program" > "$dir/cgi-bin/$program"
+    {
+      echo '#!/bin/sh'
+      if [ ${#hosts[@]} -gt 0 ]; then
+        echo 'case $HTTP_HOST in'
+        echo "  $(printf "'%s'|" "${hosts[@]}" | sed 's/|$//')) ;;"
+        echo "  *) printf 'Status: 403 Forbidden\r\nContent-Type: text/plain\r\n\r\nThis demo answers" \
+             "only http://${hosts[0]}/\n'; exit 0 ;;"
+        echo 'esac'
+      fi
+      echo "exec ${PROGRAM_LAUNCHER:-} $(printf '%q' "$programs/$program")"
+    } > "$dir/cgi-bin/$program"
     chmod 755 "$dir/cgi-bin/$program"
   done
 }

@@ -44,14 +44,18 @@ scripts/install-deps.sh busybox
 build="$root/build/demo"
 sample="$build/sample"
 docroot="$build/www"
+port=${PORT:-8080}
 build_programs "$build" "$sample/Cloud.conf"
-make_docroot "$docroot" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders"
+# The programs answer only requests for this address: a page elsewhere that
+# rebinds its own name to 127.0.0.1 gets no listing of this machine.
+make_docroot "$docroot" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders" \
+  "127.0.0.1:$port" "localhost:$port"
 make_sample "$sample"
 
 if [ "${1:-}" = --print ]; then
   show() {
     printf '\n$ QUERY_STRING=%q %s\n' "$2" "$1"
-    QUERY_STRING="$2" "$docroot/cgi-bin/$1"
+    QUERY_STRING="$2" "$docroot.programs/$1"
     echo
   }
   show cloud_status "action_mode=CLOUD_GETSTATUS&BaseDir=$sample/disk"
@@ -61,7 +65,6 @@ if [ "${1:-}" = --print ]; then
   exit 0
 fi
 
-port=${PORT:-8080}
 disk=$(urlencode "$sample/disk")
 echo "Serving the demo at http://127.0.0.1:$port/?root=$disk"
 echo "(the sample disk is $sample/disk; Ctrl-C stops)"

@@ -16,16 +16,28 @@ make_sample "$SCRATCH/sample"
 mkdir -p "$(dirname "$conf_path")"
 remove_at_exit "$(dirname "$conf_path")"
 cp "$SCRATCH/sample/Cloud.conf" "$conf_path"
-make_docroot "$SCRATCH/www" "$cloud_status" "$mount_folders"
+port=$(free_port)
+# As the demo does: the programs answer only requests for its own address.
+make_docroot "$SCRATCH/www" "$cloud_status" "$mount_folders" "127.0.0.1:$port" "localhost:$port"
 
 # A folder of 20,000 sub-folders with 200-byte names (a 4 MB listing).
 mkdir "$SCRATCH/large"
 (cd "$SCRATCH/large" && seq -f "%06g$(printf 'x%.0s' {1..194})" 1 20000 | xargs -d '\n' mkdir)
 
-port=$(free_port)
 busybox httpd -f -p "127.0.0.1:$port" -h "$SCRATCH/www" &
 stop_at_exit $!
 wait_for_server "$port" || { echo "busybox httpd did not start"; exit 1; }
+# A page on another site that rebinds its name to 127.0.0.1 sends its own Host.
+listing="cgi-bin/mount_folders?action_mode=$(urlencode "$SCRATCH/sample/disk")"
+for host in "127.0.0.1:$port" "localhost:$port" "attacker.example:$port" "127.0.0.1:1"; do
+  response=$(curl -s -S -i -H "Host: $host" "http://127.0.0.1:$port/$listing")
+  if [[ $host == *.example:* || $host == *:1 ]]; then
+    check_equal "the demo refuses Host $host" "HTTP/1.1 403 Forbidden" "${response%%$'\r'*}"
+    check "and lists nothing for it" [ -z "$(grep -F '["Music"]' <<<"$response")" ]
+  else
+    check "the demo lists the disk for Host $host" grep -qF '["Music"]' <<<"$response"
+  fi
+done
 LIVE_DISK="$SCRATCH/large" check_page "the demo page" \
   "http://127.0.0.1:$port/?root=$(urlencode "$SCRATCH/sample/disk")" "$SCRATCH/sample/disk" "$screenshot"
 check_summary
