@@ -5,8 +5,8 @@
 # that installs the build's .ipk the way the /opt add-on area's package
 # manager does (its data part unpacked into /, then its postinst), with a
 # sample disk where a USB disk would be mounted and the configuration at
-# /opt/etc/Cloud.conf, and serves what the package installed in
-# /opt/share/www. box/start-box.sh boots it.
+# /opt/etc/Cloud.conf, and serves what the package installed from a document
+# root of its own. box/start-box.sh boots it.
 #   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
 #           the kernel emulates one, and counts what it emulates), busybox
 #           of our own, soft-float (box/build-busybox.sh)
@@ -84,7 +84,9 @@ rm -rf "$box/sample"
 # The box's init, and its own instrument, apart from what the package
 # installs: on port 81, how many FPU instructions the kernel has emulated so
 # far (MIPS kernels count them; "none" elsewhere).
-install -m 755 "$root/box/init" "$initramfs/init"
+sed -e "s|@PACKAGE@|$PACKAGE|g" -e "s|@PAGE_DIR@|$PAGE_DIR|g" -e "s|@CGI_INSTALL_DIR@|$CGI_INSTALL_DIR|g" \
+  "$root/box/init" > "$initramfs/init"
+chmod 755 "$initramfs/init"
 install -D -m 755 "$root/box/cgi-bin/fpu-emulated" "$initramfs/box/cgi-bin/fpu-emulated"
 
 # The box's RAM file system lists a folder newest first. Each folder of the

@@ -2,7 +2,7 @@
 # Boots the router in a box (box/make-box.sh: an emulated MIPS 24Kc or
 # ARM board without FPU running Debian's kernel and busybox) with this build's
 # .ipk installed as a device installs it, requests both programs through the
-# box's busybox httpd at the paths the package chose, and
+# box's busybox httpd at the paths the page uses, and
 # checks that each response is byte for byte what the same programs write
 # under qemu-user for the same files; then runs the browser test's page checks
 # against the box.
@@ -70,11 +70,12 @@ for request in "${requests[@]}"; do
 done
 # The package's postinst ran under the box's busybox sh: it made a password
 # with the box's applets alone, and says that no lighttpd serves the page
-# (the box's busybox httpd serves it without one).
+# (the box's busybox httpd serves it without one, from a document root of
+# its own that links to what the package installed).
 check "the postinst made a password" \
   grep -qE "^$PACKAGE: user \"admin\", password \"[A-Za-z0-9]{20}\"" "$box/console.log"
-check "the postinst said that the add-on lighttpd is missing" grep -qF \
-  "$PACKAGE: the add-on lighttpd is not installed (opkg install lighttpd); the page is then http://<this device>:8081/$PACKAGE/" \
+check "the postinst said that the add-on lighttpd, which alone serves the page, is missing" \
+  grep -qF "$PACKAGE: the page and its programs are served by the add-on lighttpd alone, which is not installed (opkg install lighttpd); the page is then http://<this device>:8081/$PACKAGE/" \
   "$box/console.log"
 # And the answers hold what the sample does (equal but empty would pass).
 for part in '["Say \"hello\""]' '["\u003cb\u003ebold"]' '["two\nlines"]' \

@@ -6,11 +6,13 @@
 # (/opt/etc/lighttpd/lighttpd.conf: document root /opt/share/www, every
 # conf.d/*.conf included, nothing else of ours). Checks that postinst made a
 # password and said so; that every URL form lighttpd turns into the page or
-# a program asks for it, and that with it the page and each program's
-# answers are byte for byte right; other files served and not run; the page
-# in headless Chromium; the password command; another add-on that sets its
-# own authentication backend; and upgrades over 1.0.0-1 with and without its
-# password block turned on.
+# a program asks for it, and that with it each form gives the page, a
+# program's answer byte for byte, or nothing, with the headers that keep the
+# page's origin safe; other files served and not run; the page in headless
+# Chromium; the password command; another add-on that sets its own
+# authentication backend; and upgrades over 1.0.0-1 (with and without its
+# password block turned on), 1.1.0-1 and 1.2.0-1, after which nothing of ours
+# is left in the document root.
 # Usage: lighttpd_test.sh BUILD_DIR SCREENSHOT   (a build whose programs run here)
 set -uo pipefail
 build=${1:?} screenshot=${2:?}
@@ -51,10 +53,40 @@ include "/opt/etc/lighttpd/conf.d/*.conf"
 CONF
 }
 in_device() { (with_opt "$OPT" "$@"); }
-# The package's files unpacked over the device's, then its postinst.
+# As the package manager installs: the package's files unpacked over the
+# device's, the files of the version it replaces that it no longer has
+# removed (conffiles, which are not listed here, stay), then its postinst.
+installed_list() { echo "$OPT/lib/opkg/info/$PACKAGE.list"; }
 install_package() { # -> what postinst said, in $OPT/../postinst.out
+  local files file
+  files=$(tar -tzf "$work/unpack/data.tar.gz" | sed -n 's|^\./\(.*[^/]\)$|/\1|p') || return 1
+  if [ -f "$(installed_list)" ]; then
+    while read -r file; do
+      grep -qxF "$file" <<<"$files" || rm -f "$OPT/..$file"
+    done <"$(installed_list)"
+  fi
   tar -xzf "$work/unpack/data.tar.gz" -C "$OPT/.." || return 1
+  mkdir -p "$(dirname "$(installed_list)")"
+  printf '%s\n' "$files" >"$(installed_list)"
   in_device sh "$work/unpack/postinst" configure >"$OPT/../postinst.out" 2>&1
+}
+# What an earlier version left on the device: its files, as the package
+# manager lists them, and its snippet.
+install_old_version() { # VERSION
+  local files=(/opt/share/www/cgi-bin/cloud_status /opt/share/www/cgi-bin/mount_folders
+               /opt/share/www/$PACKAGE/index.html /opt/share/www/$PACKAGE/app.js
+               /opt/share/www/$PACKAGE/style.css) file
+  case $1 in
+    1.0.0-1) cp "$root/tests/package/snippet-1.0.0-1.conf" "$OPT/..$OLD_SNIPPET" ;; # a conffile
+    *) files+=("$SNIPPET" "$PASSWORD_COMMAND") ;;
+  esac
+  for file in "${files[@]}"; do
+    mkdir -p "$(dirname "$OPT/..$file")"
+    printf '#!/bin/sh\necho "%s of %s"\n' "$file" "$1" >"$OPT/..$file"
+    chmod 755 "$OPT/..$file"
+  done
+  mkdir -p "$(dirname "$(installed_list)")"
+  printf '%s\n' "${files[@]}" >"$(installed_list)"
 }
 start_server() {
   (with_opt "$OPT" lighttpd -D -f /opt/etc/lighttpd/lighttpd.conf) &
@@ -76,45 +108,64 @@ requests=(
   "cloud_status?action_mode=CLOUD_NOSUCH"
   "mount_folders"
 )
-# Every URL form lighttpd turns into the page or one of the programs.
+# Every URL form lighttpd turns into the page or one of the programs, and
+# what it gives with the password: the program's answer, the page's file, or
+# an HTTP status (a path tail leads to no program: 404).
 guarded_forms=(
-  "cgi-bin/mount_folders?action_mode=%2Fetc"
-  "cgi-bin/mount_folders/x?action_mode=%2Fetc"
-  "cgi-bin/mount_folders/?action_mode=%2F"
-  "cgi-bin/mount_folders%2F?action_mode=%2F"
-  "cgi-bin/mount_folders%2fx?action_mode=%2F"
-  "cgi-bin//mount_folders?action_mode=%2F"
-  "/cgi-bin/mount_folders?action_mode=%2F"
-  "cgi-bin/./mount_folders?action_mode=%2F"
-  "x/../cgi-bin/mount_folders?action_mode=%2F"
-  "cgi-bin/x/../mount_folders?action_mode=%2F"
-  "cgi-bin/%2E/mount_folders?action_mode=%2F"
-  "cgi-bin/mount%5Ffolders?action_mode=%2F"
-  "%63gi-bin/mount_folders/x?action_mode=%2F"
-  "cgi-bin%2Fmount_folders?action_mode=%2F"
-  "cgi-bin/mount_folders;x?action_mode=%2F"
-  "cgi-bin/mount_folders%3Bx?action_mode=%2F"
-  "cgi-bin/MOUNT_FOLDERS?action_mode=%2F"
-  "cgi-bin/cloud_status?action_mode=CLOUD_GETCONFIG"
-  "cgi-bin/cloud_status/x?action_mode=CLOUD_GETCONFIG"
-  "cgi-bin/cloud_status/?action_mode=CLOUD_GETCONFIG"
-  "cgi-bin/cloud_status%2F?action_mode=CLOUD_GETCONFIG"
-  "$PACKAGE/"
-  "$PACKAGE"
-  "$PACKAGE/index.html"
-  "$PACKAGE/app.js"
-  "$PACKAGE%2Findex.html"
-  "$PACKAGE/index.html/x"
-  "$PACKAGE/./app.js"
-  "x/../$PACKAGE/"
-  "%63${PACKAGE#c}/"
-  "${PACKAGE^^}/"
+  "mount_folders cgi-bin/mount_folders?action_mode=%2Fetc"
+  "404 cgi-bin/mount_folders/x?action_mode=%2Fetc"
+  "404 cgi-bin/mount_folders/?action_mode=%2F"
+  "404 cgi-bin/mount_folders%2F?action_mode=%2F"
+  "404 cgi-bin/mount_folders%2fx?action_mode=%2F"
+  "mount_folders cgi-bin//mount_folders?action_mode=%2F"
+  "mount_folders /cgi-bin/mount_folders?action_mode=%2F"
+  "mount_folders cgi-bin/./mount_folders?action_mode=%2F"
+  "mount_folders x/../cgi-bin/mount_folders?action_mode=%2F"
+  "mount_folders cgi-bin/x/../mount_folders?action_mode=%2F"
+  "mount_folders cgi-bin/%2E/mount_folders?action_mode=%2F"
+  "mount_folders cgi-bin/mount%5Ffolders?action_mode=%2F"
+  "404 %63gi-bin/mount_folders/x?action_mode=%2F"
+  "mount_folders cgi-bin%2Fmount_folders?action_mode=%2F"
+  "404 cgi-bin/mount_folders;x?action_mode=%2F"
+  "404 cgi-bin/mount_folders%3Bx?action_mode=%2F"
+  "404 cgi-bin/MOUNT_FOLDERS?action_mode=%2F"
+  "cloud_status cgi-bin/cloud_status?action_mode=CLOUD_GETCONFIG"
+  "404 cgi-bin/cloud_status/x?action_mode=CLOUD_GETCONFIG"
+  "404 cgi-bin/cloud_status/?action_mode=CLOUD_GETCONFIG"
+  "404 cgi-bin/cloud_status%2F?action_mode=CLOUD_GETCONFIG"
+  "index.html $PACKAGE/"
+  "301 $PACKAGE"
+  "index.html $PACKAGE/index.html"
+  "app.js $PACKAGE/app.js"
+  "index.html $PACKAGE%2Findex.html"
+  "index.html $PACKAGE/index.html/x"
+  "app.js $PACKAGE/./app.js"
+  "index.html x/../$PACKAGE/"
+  "index.html %63${PACKAGE#c}/"
+  "404 ${PACKAGE^^}/"
 )
-# Without the password every form is refused or not found; with it the page
-# and the programs answer exactly.
+# The headers that keep the page's origin safe, on a response's head:
+# a program's answer can run and load nothing, even opened as a page; the
+# page loads only its own files and no other site may frame it.
+check_safe_headers() { # NAME program|page HEAD
+  local csp
+  csp=$(sed -n 's/^Content-Security-Policy: \(.*\)\r$/\1/Ip' <<<"$3")
+  check "$1: X-Content-Type-Options: nosniff" grep -qix 'X-Content-Type-Options: nosniff.' <<<"$3"
+  if [ "$2" = program ]; then
+    check "$1: its Content-Security-Policy forbids everything and sandboxes ($csp)" \
+      grep -qE "^default-src 'none'(;.*)?; sandbox(;|$)" <<<"$csp"
+  else
+    check "$1: its Content-Security-Policy allows its own origin alone ($csp)" \
+      grep -qE "^default-src 'self';" <<<"$csp"
+    check "$1: and no frame ($csp)" grep -qE "(^|; )frame-ancestors 'none'(;|$)" <<<"$csp"
+  fi
+}
+# Without the password every form is refused or not found; with it each
+# gives exactly what the table says.
 check_url_table() { # PASSWORD
-  local form code request response
-  for form in "${guarded_forms[@]}"; do
+  local row outcome form code request response head
+  for row in "${guarded_forms[@]}"; do
+    form=${row#* }
     code=$(status_of "http://127.0.0.1:$PORT/$form")
     check "$form without the password: refused or not found (got $code)" \
       [ "$code" = 401 -o "$code" = 404 ]
@@ -123,15 +174,25 @@ check_url_table() { # PASSWORD
     check_equal "$form with a wrong password" 401 \
       "$(status_of --digest -u admin:wrong "http://127.0.0.1:$PORT/$form")"
   done
-  for form in "$PACKAGE/" "$PACKAGE/app.js"; do
-    local file=${form%/}
-    [ "$file" = "$PACKAGE" ] && file=$PACKAGE/index.html
-    check_equal "$form with the password" "$(cat "$OPT/share/www/$file"; printf x)" \
-      "$(with_password "$1" "http://127.0.0.1:$PORT/$form"; printf x)"
+  for row in "${guarded_forms[@]}"; do
+    outcome=${row%% *} form=${row#* }
+    response=$(with_password "$1" -i --path-as-is "http://127.0.0.1:$PORT/$form"; printf x)
+    # curl -i shows the challenge's header lines before the answer.
+    response=${response#"HTTP/1.1 401 Unauthorized"$'\r\n'*$'\r\n\r\n'}
+    head=${response%%$'\r\n\r\n'*}
+    case $outcome in
+      [0-9]*) check_equal "$form with the password" "HTTP/1.1 $outcome" "$(head -c 12 <<<"$head")" ;;
+      cloud_status | mount_folders)
+        check_lighttpd_response "$form" "$(installed_output "$outcome?${form#*\?}")" "$response"
+        check_safe_headers "$form" program "$head" ;;
+      *)
+        check_equal "$form with the password" "$(cat "$OPT/share/www/$PACKAGE/$outcome"; printf x)" \
+          "${response#*$'\r\n\r\n'}"
+        check_safe_headers "$form" page "$head" ;;
+    esac
   done
   for request in "${requests[@]}"; do
     response=$(with_password "$1" -i "http://127.0.0.1:$PORT/cgi-bin/$request"; printf x)
-    # curl -i shows the challenge's header lines before the answer.
     response=${response#"HTTP/1.1 401 Unauthorized"$'\r\n'*$'\r\n\r\n'}
     check_lighttpd_response "$request" "$(installed_output "$request")" "$response"
   done
@@ -175,15 +236,21 @@ check "the first byte of a large listing arrives while the program runs" \
   awk -v first="$first_byte" -v last="$last_byte" 'BEGIN { exit !(first < last / 2) }'
 rm -rf "$large"
 
-# Every other file is served as it is: the page's, and an executable one
-# beside it or beside the programs (another add-on's, say), never run.
-printf '#!/bin/sh\necho ran\n' > "$OPT/share/www/$PACKAGE/extra.cgi"
-printf '#!/bin/sh\necho ran\n' > "$OPT/$CGI_INSTALL_DIR/other"
-chmod 755 "$OPT/share/www/$PACKAGE/extra.cgi" "$OPT/$CGI_INSTALL_DIR/other"
+# Every other file is served as it is: an executable one beside the page or
+# in the document root's cgi-bin (another add-on's, say), never run; one
+# beside our programs is not reached at all.
+mkdir -p "$OPT/share/www/cgi-bin"
+for file in "share/www/$PACKAGE/extra.cgi" share/www/cgi-bin/other "$CGI_INSTALL_DIR/extra"; do
+  printf '#!/bin/sh\necho ran\n' > "$OPT/$file"
+  chmod 755 "$OPT/$file"
+done
 for file in "$PACKAGE/extra.cgi" "cgi-bin/other"; do
   check_equal "$file is served as a file" "$(cat "$OPT/share/www/$file"; printf x)" \
     "$(with_password "$password" "http://127.0.0.1:$PORT/$file"; printf x)"
 done
+check_equal "a file beside the programs is not reached" 404 \
+  "$(status_of --digest -u "admin:$password" "http://127.0.0.1:$PORT/cgi-bin/extra")"
+rm -r "$OPT/share/www/cgi-bin" "$OPT/$CGI_INSTALL_DIR/extra"
 
 # What a user sees, at the page's own folder.
 PAGE_CREDENTIALS="admin:$password" check_page "the page served through the snippet" \
@@ -202,6 +269,28 @@ check_equal "a second user's password works" 200 \
 check_equal "and the first user's still does" 200 \
   "$(status_of --digest -u 'admin:a new one' "http://127.0.0.1:$PORT/$PACKAGE/")"
 check_equal "the password file's mode stays" "400 root" "$(stat -c '%a %U' "$credentials")"
+# Anything but a regular file at the credentials path is refused, untouched:
+# a link's target would have its lines copied in.
+cp "$credentials" "$work/credentials.kept"
+printf 'root:x:0:0:root:/root:/bin/sh\n' > "$OPT/etc/passwd-like"
+for kind in "a link" "a dangling link" "a folder"; do
+  rm -f "$credentials"
+  case $kind in
+    "a link") ln -s /opt/etc/passwd-like "$credentials" ;;
+    "a dangling link") ln -s /opt/etc/missing "$credentials" ;;
+    "a folder") mkdir "$credentials" ;;
+  esac
+  before=$(ls -ld "$credentials")
+  said=$(printf 'another\n' | in_device "$PASSWORD_COMMAND" 2>&1)
+  check "the password command refuses $kind at the credentials path" [ $? -ne 0 ]
+  check "and says why ($said)" grep -qF "$CREDENTIALS is not a regular file" <<<"$said"
+  check_equal "and leaves it as it was" "$before" "$(ls -ld "$credentials")"
+  check "and writes nothing beside it" [ ! -e "$credentials.new" ]
+  rm -rf "$credentials"
+done
+check_equal "the file a link led to is untouched" 'root:x:0:0:root:/root:/bin/sh' \
+  "$(cat "$OPT/etc/passwd-like")"
+cp -p "$work/credentials.kept" "$credentials"
 # On a terminal, what is typed is not shown (the line is typed once the
 # command has turned echo off).
 typed=$({ sleep 1; printf 'typed-secret\n'; } |
@@ -266,26 +355,40 @@ INIT
   fi
 done
 
-# The package manager keeps 1.0.0-1's snippet, a conffile, once the user has
-# edited it, and may keep it even unedited: both stay behind here.
-for block in on off; do
-  echo "== an upgrade from 1.0.0-1 with its password block $block"
-  make_device "upgrade-$block"
+# Upgrades. The package manager keeps 1.0.0-1's snippet, a conffile, once the
+# user has edited it, and may keep it even unedited: both stay behind here.
+# 1.1.0-1 and 1.2.0-1 made a password, which an upgrade keeps. All three put
+# the programs in the document root's cgi-bin, which the upgrade empties.
+for from in "1.0.0-1 on" "1.0.0-1 off" 1.1.0-1 1.2.0-1; do
+  version=${from%% *}
+  echo "== an upgrade from $from"
+  make_device "upgrade-${from// /-}"
+  install_old_version "$version"
   old_snippet="$OPT/..$OLD_SNIPPET"
-  cp "$root/tests/package/snippet-1.0.0-1.conf" "$old_snippet"
-  if [ "$block" = on ]; then
+  if [ "$from" = "1.0.0-1 on" ]; then
     # As 1.0.0-1's snippet said: a password file, and its six lines turned on.
     printf 'admin:%s\n' "$(openssl passwd -apr1 old-secret)" > "$OPT/..$OLD_PASSWORD_FILE"
     sed -i '/^#server.modules += ( "mod_auth"/,/^#}/ s/^#//' "$old_snippet"
+  elif [ "$version" != 1.0.0-1 ]; then
+    hash=$(printf '%s' "admin:$PACKAGE:kept-secret" | md5sum)
+    printf 'admin:%s:%s\n' "$PACKAGE" "${hash%% *}" > "$OPT/..$CREDENTIALS"
+    chmod 400 "$OPT/..$CREDENTIALS"
   fi
   install_package || fail "postinst failed"
   cat "$OPT/../postinst.out"
-  check "postinst moved 1.0.0-1's snippet aside" [ -f "$old_snippet.before-1.1.0" ]
-  check "no snippet of 1.0.0-1 is left in conf.d" [ ! -e "$old_snippet" ]
   check "lighttpd accepts the configuration" in_device lighttpd -tt -f /opt/etc/lighttpd/lighttpd.conf
-  password=$(printed_password)
-  check "postinst printed a new password" [ ${#password} -eq 20 ]
-  if [ "$block" = on ]; then
+  check_equal "nothing of ours is left in the document root's cgi-bin" "" \
+    "$(find "$OPT/share/www/cgi-bin" ! -type d 2>/dev/null)"
+  if [ "$version" = 1.0.0-1 ]; then
+    check "postinst moved 1.0.0-1's snippet aside" [ -f "$old_snippet.before-1.1.0" ]
+    check "no snippet of 1.0.0-1 is left in conf.d" [ ! -e "$old_snippet" ]
+    password=$(printed_password)
+    check "postinst printed a new password" [ ${#password} -eq 20 ]
+  else
+    check "postinst printed no password" [ -z "$(printed_password)" ]
+    password=kept-secret
+  fi
+  if [ "$from" = "1.0.0-1 on" ]; then
     check "postinst said the old password no longer works" \
       grep -qF "the password in $OLD_PASSWORD_FILE, set for an earlier version, no longer" \
       "$OPT/../postinst.out"
