@@ -131,7 +131,8 @@ make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS [HOST...]
 # its configuration in DIR/Cloud.conf: ordinary folders, and names a stranger
 # could give, which the page must show as text (markup, quotes, a backslash,
 # a line end, a JavaScript line separator, non-ASCII, 186 letters without a
-# space), beside what is left out (hidden and file-system folders, a plain
+# space; in "Odd names" a blank name, a bidi override and a name in Latin-1,
+# which is not UTF-8), beside what is left out (hidden and file-system folders, a plain
 # file).
 make_sample() { # DIR
   local disk="$1/disk"
@@ -144,6 +145,11 @@ make_sample() { # DIR
            "$disk/<img src=x onerror=window.pwned=1>" "$disk/back\\slash" \
            "$disk/Café Ünïcødé 日本" "$disk/$(printf 'two\nlines')" "$disk/$(printf 'sep\342\200\250x')" \
            "$disk/Scans_$(printf 'receipt_2026-12-0%d_' 1 2 3 4 5 6 7 8 9)"
+  # A camera's folders, which sort by number, letters of either case and
+  # accents alike; and names that mislead or are not text.
+  mkdir -p "$disk/Camera/IMG_2" "$disk/Camera/IMG_10" "$disk/Camera/img_3" "$disk/Camera/Édition" \
+           "$disk/Camera/edits" "$disk/Odd names/  " "$disk/Odd names/$(printf 'invoice\342\200\256fdp.exe')" \
+           "$disk/Odd names/$(printf '\351t\351 1999')/inside" "$disk/Odd names/<b>bold"
   mkdir -p "$disk/.hidden" "$disk/System Volume Information" "$disk/RECYCLER" "$disk/lost+found"
   echo "a file is not a folder" > "$disk/readme.txt"
 }

@@ -39,5 +39,6 @@ for host in "127.0.0.1:$port" "localhost:$port" "attacker.example:$port" "127.0.
   fi
 done
 LIVE_DISK="$SCRATCH/large" check_page "the demo page" \
-  "http://127.0.0.1:$port/?root=$(urlencode "$SCRATCH/sample/disk")" "$SCRATCH/sample/disk" "$screenshot"
+  "http://127.0.0.1:$port/?mnt=$(urlencode "$SCRATCH/sample")&root=$(urlencode "$SCRATCH/sample/disk")" \
+  "$SCRATCH/sample/disk" "$screenshot"
 check_summary

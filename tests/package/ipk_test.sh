@@ -36,11 +36,13 @@ check_equal "Architecture" "$IPK_ARCH" "$(field Architecture)"
 listed_size=$(tar -tvzf "$work/outer/data.tar.gz" | awk '/^-/ { sum += $3 } END { print sum + 0 }')
 check_equal "Installed-Size is the bytes of the unpacked files" "$listed_size" "$(field Installed-Size)"
 
+page_files=(index.html style.css app.js bytes.js listing.js names.js rows.js status.js)
 check_equal "the files" "$(printf '%s\n' "./opt/$CGI_INSTALL_DIR/cloud_status" \
-  "./opt/$CGI_INSTALL_DIR/mount_folders" "./opt/$PAGE_DIR/app.js" "./opt/$PAGE_DIR/index.html" \
-  "./opt/$PAGE_DIR/style.css" ".$SNIPPET" ".$PASSWORD_COMMAND" | sort)" \
-  "$(cd "$work/data" && find . -type f | sort)"
-for page in index.html app.js style.css; do
+  "./opt/$CGI_INSTALL_DIR/mount_folders" "${page_files[@]/#/./opt/$PAGE_DIR/}" ".$SNIPPET" \
+  ".$PASSWORD_COMMAND" | sort)" "$(cd "$work/data" && find . -type f | sort)"
+check_equal "every file of the page is installed" "$(printf '%s\n' "${page_files[@]}" | sort)" \
+  "$(ls "$harness_root/www")"
+for page in "${page_files[@]}"; do
   check "the page's $page" cmp "$harness_root/www/$page" "$work/data/opt/$PAGE_DIR/$page"
 done
 # The snippet decides what asks for the password: an upgrade must replace it.
