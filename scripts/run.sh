@@ -1,22 +1,41 @@
 #!/usr/bin/env bash
-# Builds the programs (once), makes a sample disk, and serves the demo page
-# with busybox httpd on 127.0.0.1 (PORT, default 8080). Ctrl-C stops it.
-# With --print it prints the programs' responses for the sample and exits.
-# With --device [mipsel|arm] it builds that device build (mipsel by default)
-# and its .ipk, boots an emulated router with the package installed and the
-# page served by the router's own web server, forwarded to 127.0.0.1:PORT.
-# Ctrl-C stops the router.
+# The demo: builds the programs (once), makes a sample disk, and serves the
+# page and the programs with busybox httpd. See usage below.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 source scripts/lib.sh
+
+usage() {
+  cat <<'USAGE'
+Usage: scripts/run.sh [--address ADDRESS]   serve the demo (Ctrl-C stops it)
+       scripts/run.sh --print               print the programs' answers for the sample disk
+       scripts/run.sh --device [mipsel|arm] boot an emulated router with the package installed
+       scripts/run.sh --help
+
+The demo serves the page for a sample disk on http://127.0.0.1:PORT/ (PORT, default 8080),
+with no password; its programs answer only requests addressed to it. --address serves it on
+another address of this machine instead (to try it from a phone), behind a password the demo
+prints: whoever reaches that address and has the password sees this machine's folder names.
+USAGE
+}
+
+address=127.0.0.1
+case ${1:-} in
+  -h | --help) usage; exit 0 ;;
+  --address)
+    address=${2:?--address needs an address of this machine, such as 192.168.1.20}
+    shift 2 ;;
+  --print | --device | '') ;;
+  *) usage >&2; exit 2 ;;
+esac
 
 if [ "${1:-}" = --device ]; then
   target=${2:-mipsel}
   case $target in
     mipsel) packages=(g++-mipsel-linux-gnu qemu-system-mips) ;;
     arm) packages=(g++-arm-linux-gnueabi qemu-system-arm) ;;
-    *) echo "usage: scripts/run.sh --device [mipsel|arm]" >&2; exit 2 ;;
+    *) usage >&2; exit 2 ;;
   esac
   scripts/install-deps.sh "${packages[@]}" qemu-user cpio dpkg-dev curl
   cmake --preset "$target" >/dev/null
@@ -34,38 +53,63 @@ if [ "${1:-}" = --device ]; then
   wait_for_server "$port" 60 || { echo "the box did not answer" >&2; cat "$box/qemu.log" >&2; exit 1; }
   # shellcheck source=/dev/null
   source "build/$target/package.conf"
-  echo "The router serves the page at http://127.0.0.1:$port/$PACKAGE/?root=%2Ftmp%2Fmnt%2Fsda1"
+  echo "The router serves the page at http://127.0.0.1:$port/$PACKAGE/?mnt=%2Ftmp%2Fmnt"
   echo "(its sample disk is /tmp/mnt/sda1 in the box; Ctrl-C stops the box)"
   wait "$BOX_PID"
   exit 0
 fi
 
 scripts/install-deps.sh busybox
-build="$root/build/demo"
-sample="$build/sample"
-docroot="$build/www"
 port=${PORT:-8080}
-build_programs "$build" "$sample/Cloud.conf"
-# The programs answer only requests for this address: a page elsewhere that
-# rebinds its own name to 127.0.0.1 gets no listing of this machine.
-make_docroot "$docroot" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders" \
-  "127.0.0.1:$port" "localhost:$port"
-make_sample "$sample"
+# A port already taken is most likely a demo that runs: nothing of it is
+# touched.
+if [ "${1:-}" != --print ] && (exec 3<>"/dev/tcp/$address/$port") 2>/dev/null; then
+  echo "run.sh: $address:$port is taken (a demo already running?); PORT=9000 scripts/run.sh serves on another" >&2
+  exit 1
+fi
+build="$root/build/demo"
+build_programs "$build" "$build/conf/Cloud.conf"
+# Each run serves a folder of its own, removed when it stops: a second run
+# or --print never changes what a running demo serves.
+run=$(mktemp -d "$build/run.XXXXXX")
+trap 'rm -rf "$run"' EXIT
+trap 'exit 130' INT TERM
+make_sample "$run/sample"
+mkdir -p "$build/conf"
+sample_conf="$build/conf/Cloud.conf"
+# The programs read their configuration from one fixed path; the same file
+# for every run.
+cp "$run/sample/Cloud.conf" "$sample_conf.new" && mv -f "$sample_conf.new" "$sample_conf"
+hosts=("$address:$port")
+[ "$address" = 127.0.0.1 ] && hosts+=("localhost:$port")
+make_docroot "$run/www" "$build/cloud_status/cloud_status" "$build/mount_folders/mount_folders" \
+  "${hosts[@]}"
 
 if [ "${1:-}" = --print ]; then
   show() {
     printf '\n$ QUERY_STRING=%q %s\n' "$2" "$1"
-    QUERY_STRING="$2" "$docroot.programs/$1"
+    QUERY_STRING="$2" "$run/www.programs/$1"
     echo
   }
-  show cloud_status "action_mode=CLOUD_GETSTATUS&BaseDir=$sample/disk"
+  show cloud_status "action_mode=CLOUD_GETSTATUS&BaseDir=$run/sample/disk"
   show cloud_status "action_mode=CLOUD_GETCONFIG"
-  show mount_folders "action_mode=$sample/disk"
-  show mount_folders "action_mode=$sample/disk/Music"
+  show mount_folders "action_mode=$run/sample/disk"
+  show mount_folders "action_mode=$run/sample/disk/Music"
   exit 0
 fi
 
-disk=$(urlencode "$sample/disk")
-echo "Serving the demo at http://127.0.0.1:$port/?root=$disk"
-echo "(the sample disk is $sample/disk; Ctrl-C stops)"
-exec busybox httpd -f -p "127.0.0.1:$port" -h "$docroot"
+# The sample folder stands for the device's mount folder: its disk is "disk".
+url="http://$address:$port/?mnt=$(urlencode "$run/sample")"
+options=(-f -p "$address:$port" -h "$run/www")
+if [ "$address" != 127.0.0.1 ]; then
+  password=$(head -c 300 /dev/urandom | tr -dc 'A-Za-z0-9' | head -c 16)
+  printf '/:demo:%s\n' "$password" > "$run/httpd.conf"
+  options+=(-c "$run/httpd.conf" -r "demo")
+  echo "Serving the demo at $url"
+  echo "(user \"demo\", password \"$password\"; anyone on this network with it sees this"
+  echo "machine's folder names; Ctrl-C stops)"
+else
+  echo "Serving the demo at $url"
+  echo "(the sample disk is $run/sample/disk; Ctrl-C stops)"
+fi
+busybox httpd "${options[@]}"

@@ -269,6 +269,14 @@ check_equal "a second user's password works" 200 \
 check_equal "and the first user's still does" 200 \
   "$(status_of --digest -u 'admin:a new one' "http://127.0.0.1:$PORT/$PACKAGE/")"
 check_equal "the password file's mode stays" "400 root" "$(stat -c '%a %U' "$credentials")"
+for option in --help -h; do
+  said=$(in_device "$PASSWORD_COMMAND" "$option")
+  check "$option prints usage ($said)" grep -q "^Usage: " <<<"$said"
+done
+said=$(printf 'x\n' | in_device "$PASSWORD_COMMAND" --force 2>&1)
+status=$?
+check "a user name that begins with - is refused, not taken ($said)" \
+  [ "$status" -eq 2 -a -z "$(grep -- '--force:' "$credentials")" ]
 # Anything but a regular file at the credentials path is refused, untouched:
 # a link's target would have its lines copied in.
 cp "$credentials" "$work/credentials.kept"
