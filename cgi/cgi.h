@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <dirent.h>
 #include <initializer_list>
 #include <string_view>
 
@@ -24,42 +25,7 @@ const char* get_cgi(const char* name);
 // alive. Does nothing when no table exists.
 void set_cgi(const char* name, const char* value);
 
-// Decodes one field in place: '+' becomes a space, '%' and the up to two
-// characters after it become one byte (read as scanf's "%02x" reads them; '%'
-// itself when they hold no number). The field keeps its length: the bytes
-// freed at its end are set to NUL. Nothing outside the field is touched.
-void decode_cgi_field(char* field);
-
-// The same for a field that ends at its first NUL or after length bytes
-// (field[length] must be a NUL); returns how many bytes the decoded field has
-// before its zero-filled tail (decoded NULs included).
-std::size_t decode_field(char* field, std::size_t length);
-
-// The number after a '%', read from the rest of its field (text, length
-// bytes) exactly as glibc's scanf reads "%02x": white space skipped (it does
-// not count towards the width), then at most two characters: a sign, a "0x"
-// prefix, hexadecimal digits. Returns its low 8 bits, or -1 when there is no
-// number. Our own code, so every C library decodes a query alike.
-int read_escape_number(const char* text, std::size_t length);
-
-// A reader that goes away must not kill the process: writes then fail
-// quietly and the program still ends with status 0.
-void ignore_broken_pipe();
-
-// Whether an entry name a directory handed out is one name, not a path: it
-// holds no '/'. Kernels before 5.4 pass on such names from a crafted disk,
-// and opening one relative to a folder would walk wherever its components
-// lead (O_NOFOLLOW guards only the last). Such an entry is never opened,
-// looked at or listed.
-inline bool is_single_name(const char* name) {
-    return std::strchr(name, '/') == nullptr;
-}
-
-// The fixed header block every response starts with.
-constexpr std::string_view header_block =
-    "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
-
-// Appends the header block.
+// Appends the fixed header block every response starts with.
 void write_header_block(Output& out);
 
 // The size of the one buffer a response goes out through: a typical
@@ -72,7 +38,7 @@ using Answer = void (*)(char* query, Output& out);
 
 // The whole of a program's main: answers the request in QUERY_STRING on
 // standard output, through a buffer on the stack, and returns the exit
-// status, always 0.
+// status, always 0. A reader that goes away does not kill the program.
 int serve_request(Answer answer);
 
 // 1 while the next row written is the first of its list.
@@ -85,11 +51,23 @@ void begin_row_list();
 
 // Appends one row, ["v1","v2",...] (at least one value), preceded by ','
 // unless it is the first of its list. Each value is escaped as the content of
-// a JSON string literal. A row of any length is written whole.
+// a JSON/JavaScript string literal, so that it can neither end its quotes nor
+// open markup: '"', '\\' and control bytes are escaped, '<', '>', U+2028 and
+// U+2029 as \u escapes; all other bytes, non-ASCII included, unchanged.
 void write_row(Output& out, std::initializer_list<std::string_view> values, Row_end end);
 
-// Appends value as the content of a JSON/JavaScript string literal, so that a
-// value can neither end its quotes nor open markup: '"', '\\' and control
-// bytes are escaped, '<', '>', U+2028 and U+2029 as \u escapes; all other
-// bytes, non-ASCII included, unchanged.
-void write_escaped_value(Output& out, std::string_view value);
+// Whether an entry name a directory handed out is one name, not a path: it
+// holds no '/'. Kernels before 5.4 pass on such names from a crafted disk,
+// and opening one relative to a folder would walk wherever its components
+// lead (O_NOFOLLOW guards only the last). Such an entry is never opened,
+// looked at or listed.
+inline bool is_single_name(const char* name) {
+    return std::strchr(name, '/') == nullptr;
+}
+
+// The next entry of a directory stream, or null at its end. A read error
+// (a failing disk) is not the end: it ends the walk all the same, so the
+// rows already sent stay, but it is put on record, as one fixed line on
+// standard error, the web server's error log. Without it a short listing
+// would read as a whole one.
+const dirent* next_entry(DIR* dir);

@@ -1,4 +1,4 @@
-#include "cgi.h"
+#include "decode_field.h"
 
 #include <array>
 #include <cstddef>
@@ -29,8 +29,11 @@ bool is_scanf_space(unsigned char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-} // namespace
-
+// The number after a '%', read from the rest of its field (text, length
+// bytes) exactly as glibc's scanf reads "%02x": white space skipped (it does
+// not count towards the width), then at most two characters: a sign, a "0x"
+// prefix, hexadecimal digits. Returns its low 8 bits, or -1 when there is no
+// number. Our own code, so every C library decodes a query alike.
 int read_escape_number(const char* text, std::size_t length) {
     std::size_t i = 0;
     while (i < length && is_scanf_space(static_cast<unsigned char>(text[i])))
@@ -64,7 +67,9 @@ int read_escape_number(const char* text, std::size_t length) {
     return static_cast<int>(number & 0xFFu);
 }
 
-std::size_t decode_field(char* field, std::size_t length) {
+} // namespace
+
+std::size_t decode_cgi_field(char* field, std::size_t length) {
     // Text without escapes, most of a query, stays where it is. The scan
     // stops at the NUL at field[length] at the latest.
     std::size_t read = 0;
@@ -95,8 +100,4 @@ std::size_t decode_field(char* field, std::size_t length) {
     }
     std::memset(field + write, 0, end - write);
     return write;
-}
-
-void decode_cgi_field(char* field) {
-    decode_field(field, std::strlen(field));
 }

@@ -42,20 +42,12 @@ void Output::flush() {
     }
 }
 
-bool Output::make_room(std::size_t max) {
-    if (max > capacity_)
-        return false;
-    flush();
-    return !ended_;
-}
-
 void Output::append_in_pieces(std::string_view bytes) {
-    while (!bytes.empty() && !ended_) {
+    while (!bytes.empty()) {
         if (size_ == capacity_)
             flush();
-        std::size_t piece = capacity_ - size_;
-        if (piece > bytes.size())
-            piece = bytes.size();
+        const std::size_t room = capacity_ - size_;
+        const std::size_t piece = room < bytes.size() ? room : bytes.size();
         std::memcpy(storage_ + size_, bytes.data(), piece);
         size_ += piece;
         bytes.remove_prefix(piece);

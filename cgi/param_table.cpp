@@ -1,4 +1,5 @@
 #include "cgi.h"
+#include "decode_field.h"
 
 #include <array>
 #include <cstdint>
@@ -80,7 +81,7 @@ void add_fields(char* piece, char* end) {
     char* cursor = piece;
     while (cursor < end && table.present) {
         char* field = cursor;
-        const std::size_t decoded = decode_field(field, static_cast<std::size_t>(end - field));
+        const std::size_t decoded = decode_cgi_field(field, static_cast<std::size_t>(end - field));
         const void* nul = std::memchr(field, '\0', decoded);
         const std::size_t text = nul != nullptr ? static_cast<const char*>(nul) - field : decoded;
         cursor = field + text;

@@ -2,7 +2,6 @@
 // configuration file as marked-up lines.
 #pragma once
 
-#include "handles.h"
 #include "output.h"
 
 #include <cstddef>
@@ -12,12 +11,16 @@
 // folder Cloud/.logs.
 extern const char* Base_dir;
 
-void set_base_dir(const char* base);
+// The log folder, <Base_dir>/Cloud/.logs, as an open descriptor: opened when
+// the status action starts, read by the status walk (whose stream then owns
+// it), -1 when it is not open.
+extern int Log_dir;
 
-// Opens the log folder, <BaseDir>/Cloud/.logs ("/Cloud/.logs" without a
-// BaseDir). BaseDir may be or pass through a link; Cloud and .logs must be
-// folders themselves: when either is a link, or missing, nothing is opened.
-Unique_dir open_log_dir();
+// Opens the log folder below Base_dir ("/Cloud/.logs" without a BaseDir),
+// step by step: Base_dir may be or pass through a link; Cloud and .logs must
+// be folders themselves: when either is a link, or missing, nothing is
+// opened. Returns the descriptor, or -1.
+int open_log_dir();
 
 // At most this many status rows are written per report.
 constexpr int max_status_rows = 100;
@@ -29,9 +32,9 @@ struct Log_record {
     std::size_t length; // bytes read, 0 when the read failed or the file is empty
 };
 
-// Appends one status row per readable provider log in the log folder, in
-// directory order, at most max_status_rows. Returns -1 when the log folder
-// cannot be opened (no body), otherwise 0.
+// Appends one status row per readable provider log in Log_dir, in
+// directory order, at most max_status_rows, and closes Log_dir. Returns -1
+// when the log folder is not open (no body), otherwise 0.
 int ko_print_status(Output& out);
 
 // The provider id of a log directory entry: the tail of name from the first
@@ -45,7 +48,7 @@ std::string_view provider_label(std::string_view id);
 // The status text for a record's first byte; "" for an unknown code.
 std::string_view status_text(unsigned char code);
 
-// Reads the log named id in the log folder log_dir_fd: one read of up to
+// Reads the log named id in Log_dir: one read of up to
 // log_record_size bytes into a zeroed record. A one-byte file reads as the
 // status 'p'. The entry is looked at through a descriptor that opens nothing,
 // and only that very object is read, so nothing swapped in meanwhile is ever
@@ -54,7 +57,7 @@ std::string_view status_text(unsigned char code);
 // opened; -1 otherwise: a link (to anything), a hard link, a device, a socket,
 // an id holding '/' (a path, never looked at), or no O_PATH or /proc to look
 // and read with.
-int read_log(int log_dir_fd, const char* id, Log_record& record);
+int read_log(const char* id, Log_record& record);
 
 // Appends the status row of one record.
 void print_log(const Log_record& record, const char* id, Output& out);
@@ -63,8 +66,7 @@ void print_log(const Log_record& record, const char* id, Output& out);
 // buffer gives, at most 255 bytes; its text ends at a NUL) in its marked-up
 // form: "&#60" before field 0, "&#62" before fields 1, 2, 4, 5 and 6, field 6
 // with its last byte replaced by '/'; field 3 and fields after 6 are held
-// back. Fields are the non-empty runs between commas. A piece longer than
-// the output buffer is no such piece and writes nothing.
+// back. Fields are the non-empty runs between commas.
 void mark_up_config_piece(std::string_view piece, Output& out);
 
 // Appends what the descriptor fd reads as marked-up lines to out, piece by

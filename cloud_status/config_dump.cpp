@@ -71,11 +71,6 @@ class Piece_reader {
 } // namespace
 
 void mark_up_config_piece(std::string_view piece, Output& out) {
-    // The marks of fields 0, 1, 2, 4, 5 and 6 at the most, and never more of
-    // the piece than there is.
-    char* to = out.begin_write(piece.size() + 6 * open_mark.size());
-    if (to == nullptr)
-        return;
     const char* at = piece.data();
     // The text of a piece ends at a NUL, as a C string's does.
     const void* nul = std::memchr(at, '\0', piece.size());
@@ -89,14 +84,17 @@ void mark_up_config_piece(std::string_view piece, Output& out) {
         while (field_end < end && *field_end != ',')
             ++field_end;
         if (index != 3) {
-            to = copy_to(to, index == 0 ? open_mark : next_mark);
-            to = copy_to(to, {at, static_cast<std::size_t>(field_end - at)});
-            if (index == 6)
-                to[-1] = '/'; // field 6 loses its last byte
+            out.append(index == 0 ? open_mark : next_mark);
+            if (index == 6) {
+                // Field 6 loses its last byte to the mark that ends a line.
+                out.append({at, static_cast<std::size_t>(field_end - at - 1)});
+                out.put('/');
+            } else {
+                out.append({at, static_cast<std::size_t>(field_end - at)});
+            }
         }
         at = field_end;
     }
-    out.end_write(to);
 }
 
 void write_marked_up_config(int fd, Output& out) {

@@ -1,12 +1,10 @@
 #include "cloud_status.h"
+#include "handles.h"
 
 #include <fcntl.h>
 
 const char* Base_dir = "";
-
-void set_base_dir(const char* base) {
-    Base_dir = base;
-}
+int Log_dir = -1;
 
 namespace {
 
@@ -20,19 +18,13 @@ constexpr int folder_flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // may have written: each must be a folder itself, never a link that leads
 // elsewhere on the device. Each step opens relative to the one before, so no
 // path is rebuilt and no length limit applies.
-Unique_dir open_log_dir() {
+int open_log_dir() {
     // No BaseDir: the log folder is /Cloud/.logs.
     const Unique_fd base(::open(Base_dir[0] != '\0' ? Base_dir : "/", folder_flags));
     if (!base.valid())
-        return Unique_dir();
+        return -1;
     const Unique_fd cloud(::openat(base.get(), "Cloud", folder_flags | O_NOFOLLOW));
     if (!cloud.valid())
-        return Unique_dir();
-    Unique_fd logs(::openat(cloud.get(), ".logs", folder_flags | O_NOFOLLOW));
-    if (!logs.valid())
-        return Unique_dir();
-    Unique_dir dir(::fdopendir(logs.get()));
-    if (dir)
-        logs.release(); // the stream closes it now
-    return dir;
+        return -1;
+    return ::openat(cloud.get(), ".logs", folder_flags | O_NOFOLLOW);
 }

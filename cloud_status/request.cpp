@@ -11,10 +11,13 @@ void answer_cloud_status_request(char* query, const char* conf_path, Output& out
     if (action == nullptr)
         action = "";
     const char* base = get_cgi("BaseDir");
-    set_base_dir(base != nullptr ? base : "");
+    Base_dir = base != nullptr ? base : "";
 
-    if (std::strcmp(action, "CLOUD_GETCONFIG") == 0)
+    if (std::strcmp(action, "CLOUD_GETCONFIG") == 0) {
         print_cloud_config(conf_path, out);
-    else if (std::strcmp(action, "CLOUD_GETSTATUS") == 0)
+    } else if (std::strcmp(action, "CLOUD_GETSTATUS") == 0) {
+        // Only the status report needs the log folder: it is opened then.
+        Log_dir = open_log_dir();
         ko_print_status(out);
+    }
 }

@@ -31,7 +31,7 @@ Unique_fd reopen_for_reading(int path_fd) {
 
 } // namespace
 
-int read_log(int log_dir_fd, const char* id, Log_record& record) {
+int read_log(const char* id, Log_record& record) {
     std::memset(record.bytes, 0, sizeof record.bytes);
     record.length = 0;
     if (!is_single_name(id))
@@ -45,7 +45,7 @@ int read_log(int log_dir_fd, const char* id, Log_record& record) {
     // no FIFO waits for a writer) and O_NOFOLLOW takes a link as the link.
     // O_NONBLOCK and O_NOCTTY are for a kernel that ignores O_PATH.
     const Unique_fd entry(
-        ::openat(log_dir_fd, id, O_PATH | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        ::openat(Log_dir, id, O_PATH | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat info {};
     // fstatat, not fstat: kernels before 3.6 refuse fstat on an O_PATH descriptor.
     if (!entry.valid() || ::fstatat(entry.get(), "", &info, AT_EMPTY_PATH) != 0)
@@ -69,7 +69,6 @@ int read_log(int log_dir_fd, const char* id, Log_record& record) {
     return 1;
 #else
     // Without O_PATH a look and an open cannot be on the same object: no row.
-    static_cast<void>(log_dir_fd);
     static_cast<void>(id);
     return -1;
 #endif
@@ -92,16 +91,21 @@ void print_log(const Log_record& record, const char* id, Output& out) {
 }
 
 int ko_print_status(Output& out) {
-    const Unique_dir dir = open_log_dir();
-    if (!dir)
+    if (Log_dir < 0)
         return -1;
+    // The stream takes the descriptor over, and closes it with itself.
+    const Unique_dir dir(::fdopendir(Log_dir));
+    if (!dir) {
+        ::close(Log_dir);
+        Log_dir = -1;
+        return -1;
+    }
 
     begin_row_list();
-    const int dir_fd = dir.fd();
     int rows = 0;
     Log_record record;
     while (rows < max_status_rows) {
-        const dirent* entry = ::readdir(dir.get());
+        const dirent* entry = next_entry(dir.get());
         if (entry == nullptr)
             break;
         // The whole name, not only the id cut from it: "x/box" is a path too.
@@ -111,10 +115,11 @@ int ko_print_status(Output& out) {
         const char* id = getlogid(entry->d_name);
         if (id == nullptr)
             continue;
-        if (read_log(dir_fd, id, record) <= 0)
+        if (read_log(id, record) <= 0)
             continue;
         print_log(record, id, out);
         ++rows;
     }
+    Log_dir = -1; // closed with the stream
     return 0;
 }

@@ -18,7 +18,17 @@ unsigned char ascii_upper(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-int upper_compare(std::string_view a, std::string_view b) {
+// Whether an entry of this d_type may open as a folder, and so is opened to
+// find out: a folder, a link, or an entry whose type the file system does not
+// report (DT_UNKNOWN, as on some network and FUSE disks). Any other known
+// type is passed over without a system call.
+bool entry_may_be_folder(unsigned char type) {
+    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
+}
+
+} // namespace
+
+int upper_strcmp(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return static_cast<int>(a.size()) - static_cast<int>(b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -29,27 +39,12 @@ int upper_compare(std::string_view a, std::string_view b) {
     return 0;
 }
 
-// Lengths first: most names differ from every system folder in length.
-bool is_system_folder(std::string_view name) {
+int test_if_System_folder(std::string_view name) {
     for (std::string_view folder : system_folders) {
-        if (name.size() == folder.size() && upper_compare(name, folder) == 0)
-            return true;
+        if (upper_strcmp(name, folder) == 0)
+            return 1;
     }
-    return false;
-}
-
-} // namespace
-
-bool entry_may_be_folder(unsigned char type) {
-    return type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN;
-}
-
-int upper_strcmp(const char* a, const char* b) {
-    return upper_compare(a, b);
-}
-
-int test_if_System_folder(const char* name) {
-    return is_system_folder(name) ? 1 : 0;
+    return 0;
 }
 
 int test_if_dir(int dir_fd, const char* name) {
@@ -70,11 +65,11 @@ int get_all_folder_in_mount_path(const char* path, Folder_sink found, void* cont
         return -1;
 
     const int dir_fd = dir.fd();
-    while (const dirent* entry = ::readdir(dir.get())) {
+    while (const dirent* entry = next_entry(dir.get())) {
         if (entry->d_name[0] == '.') // ".", ".." and every hidden name
             continue;
         const std::string_view name = entry->d_name;
-        if (is_system_folder(name))
+        if (test_if_System_folder(name))
             continue;
         if (!entry_may_be_folder(entry->d_type) || !test_if_dir(dir_fd, entry->d_name))
             continue;

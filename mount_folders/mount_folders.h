@@ -17,13 +17,7 @@ int get_all_folder_in_mount_path(const char* path, Folder_sink found, void* cont
 
 // 1 when name equals, ignoring ASCII case, a folder that FAT, NTFS or ext
 // volumes keep for themselves; otherwise 0.
-int test_if_System_folder(const char* name);
-
-// Whether an entry of this d_type may open as a folder, and so is opened to
-// find out: a folder, a link, or an entry whose type the file system does not
-// report (DT_UNKNOWN, as on some network and FUSE disks). Any other known
-// type is passed over without a system call.
-bool entry_may_be_folder(unsigned char type);
+int test_if_System_folder(std::string_view name);
 
 // 1 when name, relative to the open directory dir_fd, opens as a directory;
 // otherwise 0 (a file, a broken or looping link, an unreadable folder, a name
@@ -32,7 +26,7 @@ int test_if_dir(int dir_fd, const char* name);
 
 // 0 when a and b are equal ignoring ASCII case; otherwise the difference of
 // their lengths, or the 1-based position of the first differing byte.
-int upper_strcmp(const char* a, const char* b);
+int upper_strcmp(std::string_view a, std::string_view b);
 
 // Answers one request: the header block, then the folder rows of the directory
 // in action_mode, each written as it is found (no body when it cannot be listed).

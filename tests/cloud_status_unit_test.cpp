@@ -83,55 +83,81 @@ TEST(CloudStatus, MarksUpConfigPieces) {
     }
 }
 
+// Log_dir open on a folder of the test's while it lives.
+class Log_dir_on {
+  public:
+    explicit Log_dir_on(const std::string& folder) {
+        Log_dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        EXPECT_GE(Log_dir, 0) << folder;
+    }
+    Log_dir_on(const Log_dir_on&) = delete;
+    Log_dir_on& operator=(const Log_dir_on&) = delete;
+    ~Log_dir_on() {
+        ::close(Log_dir);
+        Log_dir = -1;
+    }
+};
+
 TEST(CloudStatus, ReadLogAcceptsDescriptorZero) {
     // With standard input closed, the log's first descriptor is 0.
     Temp_dir temp;
     write_file(temp.path() + "/webdav", "qzero");
-    const int dir_fd = ::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(dir_fd, 0);
+    const Log_dir_on logs(temp.path());
     const int saved_stdin = ::dup(0);
     ::close(0);
     // The lowest free descriptor is the next one handed out.
     const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ::close(probe);
     Log_record record;
-    const int result = read_log(dir_fd, "webdav", record);
+    const int result = read_log("webdav", record);
     ::dup2(saved_stdin, 0);
     ::close(saved_stdin);
-    ::close(dir_fd);
     ASSERT_EQ(probe, 0);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(record.bytes, record.length), "qzero");
 }
 
-TEST(CloudStatus, ReadLogTakesOneRecordOfAtMost520Bytes) {
+// One read of at most 520 bytes, zero-filled behind what was read, makes
+// one row: the status by the first byte, the message up to the first NUL.
+TEST(CloudStatus, ALogGivesOneRowOfItsFirst520Bytes) {
+    using namespace std::string_literals;
     Temp_dir temp;
     struct Case {
         std::string contents;
         std::string record;
+        std::string row;
+    };
+    const auto row = [](const std::string& status, const std::string& message) {
+        return "[\"Box.net\",\"\",\"" + status + "\",\"" + message + "\"]\n";
     };
     const Case cases[] = {
-        {"", ""},
-        {"x", "p"}, // a one-byte file is the status 'p'
-        {"qa", "qa"},
-        {std::string(519, 'r'), std::string(519, 'r')},
-        {std::string(520, 's'), std::string(520, 's')},
-        {std::string(521, 't'), std::string(520, 't')},
+        {"", "", row("", "")},
+        {"x", "p", row("Initialing", "")}, // a one-byte file is the status 'p'
+        {"qa", "qa", row("Sync", "a")},
+        {"qab\0cd"s, "qab\0cd"s, row("Sync", "ab")},
+        {"w" + std::string(518, 'r'), "w" + std::string(518, 'r'), row("", std::string(518, 'r'))},
+        {"s" + std::string(519, 's'), "s" + std::string(519, 's'),
+         row("Seeding", std::string(519, 's'))},
+        {"t" + std::string(520, 't'), "t" + std::string(519, 't'),
+         row("Downloading", std::string(519, 't'))},
+        {std::string(100000, 'u'), std::string(520, 'u'), row("Stop", std::string(519, 'u'))},
     };
-    const int dir_fd = ::open(temp.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(dir_fd, 0);
+    const Log_dir_on logs(temp.path());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contents.size());
         write_file(temp.path() + "/box", c.contents);
         Log_record record;
-        EXPECT_EQ(read_log(dir_fd, "box", record), 1);
+        EXPECT_EQ(read_log("box", record), 1);
         EXPECT_EQ(std::string(record.bytes, record.length), c.record);
         for (std::size_t i = record.length; i < log_record_size; ++i)
             ASSERT_EQ(record.bytes[i], '\0') << i;
+        Captured_output captured;
+        begin_row_list();
+        print_log(record, "box", captured.out());
+        EXPECT_EQ(captured.text(), c.row);
     }
     Log_record record;
-    EXPECT_EQ(read_log(dir_fd, "missing", record), -1);
-    ::close(dir_fd);
+    EXPECT_EQ(read_log("missing", record), -1);
 }
 
 // An id holding '/' is a path: through a link on the disk it would lead
@@ -144,14 +170,12 @@ TEST(CloudStatus, ReadLogNeverTakesAPath) {
     make_symlink(temp.path() + "/elsewhere", temp.path() + "/logs/box");
     make_dir(temp.path() + "/logs/webdav");
     write_file(temp.path() + "/logs/webdav/x", "qinside");
-    const int dir_fd = ::open((temp.path() + "/logs").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(dir_fd, 0);
+    const Log_dir_on logs(temp.path() + "/logs");
     for (const char* id : {"box/shadow", "webdav/x", "webdav/", "/"}) {
         Log_record record;
-        EXPECT_EQ(read_log(dir_fd, id, record), -1) << id;
+        EXPECT_EQ(read_log(id, record), -1) << id;
         EXPECT_EQ(record.length, 0u) << id;
     }
-    ::close(dir_fd);
 }
 
 } // namespace

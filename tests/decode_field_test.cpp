@@ -1,4 +1,4 @@
-#include "cgi.h"
+#include "decode_field.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,7 +8,7 @@ namespace {
 // Decodes a copy of input and returns the whole field, zero tail included,
 // so a wrong length or a byte written past the text shows up.
 std::string decoded(std::string input) {
-    decode_cgi_field(input.data());
+    decode_cgi_field(input.data(), input.size());
     return input;
 }
 
@@ -86,7 +86,7 @@ TEST(DecodeField, NeverReadsOrWritesPastTheField) {
         SCOPED_TRACE(tail);
         std::string buffer = std::string(tail) + '\0' + "41=x";
         const std::string after = buffer.substr(buffer.find('\0'));
-        decode_cgi_field(buffer.data());
+        decode_cgi_field(buffer.data(), std::string_view(tail).size());
         EXPECT_EQ(buffer.substr(buffer.size() - after.size()), after);
     }
 }

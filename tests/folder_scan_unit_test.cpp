@@ -1,7 +1,6 @@
 #include "mount_folders.h"
 #include "support/fixture.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -51,22 +50,6 @@ TEST(FolderScan, RecognisesSystemFoldersInAnyCase) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(test_if_System_folder(c.name), c.expected);
-    }
-}
-
-TEST(FolderScan, OpensEntriesThatMayBeFoldersOnly) {
-    struct Case {
-        unsigned char type;
-        bool opened;
-    };
-    const Case cases[] = {
-        {DT_DIR, true},     {DT_LNK, true}, // may lead to a folder
-        {DT_UNKNOWN, true},                 // network and FUSE disks often do not say
-        {DT_REG, false},    {DT_FIFO, false}, {DT_SOCK, false}, {DT_CHR, false}, {DT_BLK, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.type));
-        EXPECT_EQ(entry_may_be_folder(c.type), c.opened);
     }
 }
 

@@ -5,7 +5,7 @@
 
 Captured_output::Captured_output(std::size_t capacity)
     : fd_(::memfd_create("output", MFD_CLOEXEC)), capacity_(capacity),
-      storage_(capacity + guard_size, '#'), out_(storage_.data(), capacity, fd_) {}
+      storage_(capacity + guard_size, '\0'), out_(storage_.data(), capacity, fd_) {}
 
 Captured_output::~Captured_output() {
     ::close(fd_);
@@ -22,5 +22,5 @@ std::string Captured_output::text() {
 }
 
 bool Captured_output::guard_intact() const {
-    return storage_.compare(capacity_, guard_size, std::string(guard_size, '#')) == 0;
+    return storage_.compare(capacity_, guard_size, std::string(guard_size, '\0')) == 0;
 }

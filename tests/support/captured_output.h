@@ -1,5 +1,8 @@
 // What an Output sends, kept for a test: written through a buffer of the
-// test's own, with a guard behind it, into a file in memory.
+// test's own, with a guard behind it, into a file in memory. The guard is
+// NUL bytes, which no writer ever puts out (rows escape them, and a
+// configuration piece ends at one), so a write past the buffer cannot pass
+// for the guard.
 #pragma once
 
 #include "cgi.h"

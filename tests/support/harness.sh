@@ -100,6 +100,32 @@ direct_output() { # REQUEST [COMMAND...] FOLDER
   printf x
 }
 
+# The programs' answers for the sample disk (scripts/lib.sh's make_sample)
+# hold what it does, so that answers compared equal cannot pass by being
+# empty. ANSWER is a command that prints a program's own answer for
+# "program?query" (with an x after it); DISK the disk's path as a query
+# value.
+check_sample_answers() { # ANSWER DISK
+  local answer=$1 disk=$2 listing status row
+  listing=$($answer "mount_folders?action_mode=$disk")
+  for row in '["Say \"hello\""]' '["\u003cb\u003ebold"]' '["back\\slash"]' '["two\nlines"]' \
+             '["sep\u2028x"]' '["Café Ünïcødé 日本"]' '["Photos 2026"]' \
+             '["\u003cimg src=x onerror=window.pwned=1\u003e"]'; do
+    check "the listing holds $row" grep -qF "$row" <<<"$listing"
+  done
+  check "the listing shows no hidden or system folder" [ -z "$(grep -E 'hidden|RECYCLER' <<<"$listing")" ]
+  check_equal "the listing of a folder" "$header_block"'["Summer é"]x' \
+    "$($answer "mount_folders?action_mode=$disk%2FPhotos%202026")"
+  status=$($answer "cloud_status?action_mode=CLOUD_GETSTATUS&BaseDir=$disk")
+  for row in '["WebDAV","","Sync","Last sync 2026-12-08 01:40, 1,204 files"]' \
+             '["SkyDrive","","Error","Login failed: \"token expired\" \u003cretry in 5 min\u003e"]'; do
+    check "the status rows hold $row" grep -qxF -e "$row" -e ",$row" <<<"$status"
+  done
+  check_equal "the configuration" \
+    "$header_block&#600&#62alice&#62https://dav.example.net/backup&#62/tmp/mnt/sda1/Backup&#620&#621/&#602&#62bob@example.com&#62https://box.example.com&#62/tmp/mnt/sda1/Box&#622&#620/x" \
+    "$($answer "cloud_status?action_mode=CLOUD_GETCONFIG")"
+}
+
 # Skips the test (status 77) when MISSING lists anything; under CI, which
 # must run every test, that is a failure instead.
 skip_if_missing() { # MISSING

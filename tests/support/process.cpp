@@ -50,7 +50,38 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
     }
 }
 
-[[noreturn]] void exec_child(const std::string& program, const Run_options& options, int out_fd,
+// The command line and the environment of a run, made before the fork: a
+// forked child of a process with threads (the tests that race a program)
+// may call nothing that allocates, or it can wait for ever on a lock that a
+// thread of the parent held at the fork.
+struct Command {
+    std::vector<std::string> words;
+    std::vector<std::string> entries;
+    std::vector<char*> argv;
+    std::vector<char*> env;
+    std::string proc_mount; // where /proc goes below the root folder
+
+    Command(const std::string& program, const Run_options& options)
+        : entries(options.environment), proc_mount(options.root_dir + "/proc") {
+        if (options.query)
+            entries.push_back("QUERY_STRING=" + *options.query);
+        // Cross builds run the program through an emulator command named by
+        // the build; a wrapper from the environment goes first.
+        if (const char* wrapper = std::getenv("PROGRAM_WRAPPER"))
+            split_words(wrapper, words);
+        split_words(PROGRAM_LAUNCHER, words);
+        words.push_back(program);
+        words.insert(words.end(), options.arguments.begin(), options.arguments.end());
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        for (std::string& entry : entries)
+            env.push_back(entry.data());
+        env.push_back(nullptr);
+    }
+};
+
+[[noreturn]] void exec_child(const Command& command, const Run_options& options, int out_fd,
                              int err_fd) {
     // A signal the test runner ignores or blocks would be ignored by the
     // program too, and hide a death by SIGPIPE.
@@ -62,13 +93,22 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
         out_fd = ::open("/dev/full", O_WRONLY);
     ::dup2(out_fd, 1);
     ::dup2(err_fd, 2);
-    if (options.close_stdin)
-        ::close(0);
+    // Descriptors a parent left open (without close-on-exec): the program's
+    // own then get numbers of two digits.
+    if (options.inherited_descriptors > 0) {
+        const int null_fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        for (int fd = 3; fd < 3 + options.inherited_descriptors; ++fd) {
+            if (fd == null_fd)
+                ::fcntl(fd, F_SETFD, 0);
+            else
+                ::dup2(null_fd, fd); // the copy stays open in the program
+        }
+    }
     if (!options.root_dir.empty()) {
         if (::unshare(CLONE_NEWNS) != 0 ||
             ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
             (options.mount_proc &&
-             ::mount("proc", (options.root_dir + "/proc").c_str(), "proc", 0, nullptr) != 0) ||
+             ::mount("proc", command.proc_mount.c_str(), "proc", 0, nullptr) != 0) ||
             ::chroot(options.root_dir.c_str()) != 0 || ::chdir("/") != 0)
             ::_exit(125);
     }
@@ -77,26 +117,7 @@ void split_words(const std::string& text, std::vector<std::string>& words) {
             ::setresuid(65534, 65534, 65534) != 0)
             ::_exit(126);
     }
-    std::vector<std::string> entries = options.environment;
-    if (options.query)
-        entries.push_back("QUERY_STRING=" + *options.query);
-    std::vector<char*> env;
-    for (std::string& entry : entries)
-        env.push_back(entry.data());
-    env.push_back(nullptr);
-    // Cross builds run the program through an emulator command named by the
-    // build; a wrapper from the environment goes first.
-    std::vector<std::string> words;
-    if (const char* wrapper = std::getenv("PROGRAM_WRAPPER"))
-        split_words(wrapper, words);
-    split_words(PROGRAM_LAUNCHER, words);
-    words.push_back(program);
-    words.insert(words.end(), options.arguments.begin(), options.arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    ::execvpe(argv[0], argv.data(), env.data());
+    ::execvpe(command.argv[0], command.argv.data(), command.env.data());
     ::_exit(127);
 }
 
@@ -137,12 +158,14 @@ Run_result run_program(const std::string& program, const Run_options& options) {
         out_pipe[0] = -1;
     }
 
-    if (options.out == Output_target::late_nonblocking_pipe)
+    const bool nibbled = options.out == Output_target::nibbled_nonblocking_pipe;
+    if (options.out == Output_target::late_nonblocking_pipe || nibbled)
         ::fcntl(out_pipe[1], F_SETFL, O_NONBLOCK);
 
+    const Command command(program, options);
     const pid_t pid = ::fork();
     if (pid == 0)
-        exec_child(program, options, out_pipe[1], err_pipe[1]);
+        exec_child(command, options, out_pipe[1], err_pipe[1]);
     // The late reader watches the pipe through a copy of its write end.
     const int late_write_end =
         options.out == Output_target::late_nonblocking_pipe ? ::dup(out_pipe[1]) : -1;
@@ -170,7 +193,12 @@ Run_result run_program(const std::string& program, const Run_options& options) {
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
             char buffer[65536];
-            const ssize_t got = ::read(fds[i].fd, buffer, sizeof buffer);
+            // Small bites, slowly: the pipe stays nearly full, and the
+            // program's writes into it are cut short.
+            const std::size_t bite = nibbled && i == 0 ? 1000 : sizeof buffer;
+            if (bite < sizeof buffer)
+                ::usleep(50);
+            const ssize_t got = ::read(fds[i].fd, buffer, bite);
             if (got > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(got));
             } else if (got == 0 || errno != EINTR) {

@@ -6,16 +6,23 @@
 #include <vector>
 
 // Where standard output goes: a pipe read at once; /dev/full; a pipe nobody
-// reads; or a non-blocking pipe whose reader starts only once the program has
-// filled it, as a busy web server's would.
-enum class Output_target { pipe, dev_full, closed_pipe, late_nonblocking_pipe };
+// reads; a non-blocking pipe whose reader starts only once the program has
+// filled it, as a busy web server's would; or a non-blocking pipe whose
+// reader takes small bites, so that writes into it are partial.
+enum class Output_target {
+    pipe,
+    dev_full,
+    closed_pipe,
+    late_nonblocking_pipe,
+    nibbled_nonblocking_pipe
+};
 
 struct Run_options {
     std::optional<std::string> query;        // QUERY_STRING; unset when empty optional
     std::vector<std::string> environment;    // more NAME=value entries
     std::vector<std::string> arguments;      // after the program's name
     bool unprivileged = false;               // drop to uid/gid 65534 when running as root
-    bool close_stdin = false;                // start with descriptor 0 closed
+    int inherited_descriptors = 0;           // open from 3 on, as a careless parent leaves them
     Output_target out = Output_target::pipe; // where standard output goes
     int timeout_seconds = 60;                // then the program is killed and counted as hung
     // A folder that becomes the program's root (it needs root, and the
