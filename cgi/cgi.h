@@ -4,6 +4,7 @@
 
 #include "output.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <dirent.h>
@@ -65,9 +66,26 @@ inline bool is_single_name(const char* name) {
     return std::strchr(name, '/') == nullptr;
 }
 
-// The next entry of a directory stream, or null at its end. A read error
-// (a failing disk) is not the end: it ends the walk all the same, so the
-// rows already sent stay, but it is put on record, as one fixed line on
-// standard error, the web server's error log. Without it a short listing
-// would read as a whole one.
-const dirent* next_entry(DIR* dir);
+// Reads a directory stream entry by entry. A read error (a failing disk) is
+// not the end: it ends the walk all the same, so the rows already sent stay,
+// but it is put on record, as one fixed line on standard error, the web
+// server's error log. Without it a short listing would read as a whole one.
+class Entry_reader {
+  public:
+    explicit Entry_reader(DIR* dir) : dir_(dir), error_(errno) {}
+
+    // The next entry, or null at the end or after a read error.
+    const dirent* next() {
+        error_ = 0;
+        const dirent* entry = ::readdir(dir_);
+        if (entry == nullptr && error_ != 0)
+            report_read_error();
+        return entry;
+    }
+
+  private:
+    static void report_read_error();
+
+    DIR* dir_;
+    int& error_; // errno, looked up once
+};

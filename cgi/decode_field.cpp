@@ -33,8 +33,10 @@ bool is_scanf_space(unsigned char c) {
 // bytes) exactly as glibc's scanf reads "%02x": white space skipped (it does
 // not count towards the width), then at most two characters: a sign, a "0x"
 // prefix, hexadecimal digits. Returns its low 8 bits, or -1 when there is no
-// number. Our own code, so every C library decodes a query alike.
-int read_escape_number(const char* text, std::size_t length) {
+// number. Our own code, so every C library decodes a query alike. Not
+// inlined: most fields hold no escape, and the decoder's fast path stays
+// lean without it.
+[[gnu::noinline]] int read_escape_number(const char* text, std::size_t length) {
     std::size_t i = 0;
     while (i < length && is_scanf_space(static_cast<unsigned char>(text[i])))
         ++i;

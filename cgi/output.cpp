@@ -22,8 +22,8 @@ bool wait_until_writable(int fd) {
 
 void Output::flush() {
     const char* at = storage_;
-    std::size_t left = size_;
-    size_ = 0;
+    std::size_t left = static_cast<std::size_t>(next_ - storage_);
+    next_ = storage_;
     while (left > 0 && !ended_) {
         const ssize_t written = ::write(fd_, at, left);
         if (written > 0) {
@@ -44,12 +44,12 @@ void Output::flush() {
 
 void Output::append_in_pieces(std::string_view bytes) {
     while (!bytes.empty()) {
-        if (size_ == capacity_)
+        if (next_ == end_)
             flush();
-        const std::size_t room = capacity_ - size_;
+        const auto room = static_cast<std::size_t>(end_ - next_);
         const std::size_t piece = room < bytes.size() ? room : bytes.size();
-        std::memcpy(storage_ + size_, bytes.data(), piece);
-        size_ += piece;
+        std::memcpy(next_, bytes.data(), piece);
+        next_ += piece;
         bytes.remove_prefix(piece);
     }
 }

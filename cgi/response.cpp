@@ -87,6 +87,9 @@ bool is_line_separator_at(const char* at, const char* end) {
 // bytes, non-ASCII included, unchanged.
 void write_escaped(Output& out, std::string_view value) {
     static constexpr char hex[] = "0123456789abcdef";
+    constexpr std::string_view unicode_prefix = "\\u00";
+    constexpr std::string_view line_separator = "\\u2028";
+    constexpr std::string_view paragraph_separator = "\\u2029";
     const char* at = value.data();
     const char* const end = at + value.size();
     while (at < end) {
@@ -104,13 +107,16 @@ void write_escaped(Output& out, std::string_view value) {
             out.put(short_escape_letter(c));
             break;
         case unicode_escape:
-            out.append("\\u00");
+            out.append(unicode_prefix);
             out.put(hex[c >> 4]);
             out.put(hex[c & 0xF]);
             break;
         case maybe_line_separator:
             if (is_line_separator_at(at, end)) {
-                out.append(static_cast<unsigned char>(at[1]) == 0xA9 ? "\\u2029" : "\\u2028");
+                if (static_cast<unsigned char>(at[1]) == 0xA9)
+                    out.append(paragraph_separator);
+                else
+                    out.append(line_separator);
                 at += 2;
             } else {
                 out.put(static_cast<char>(c));
@@ -122,17 +128,32 @@ void write_escaped(Output& out, std::string_view value) {
     }
 }
 
+// The marks of a row, sized at compile time.
+constexpr std::string_view first_row = "[\"";
+constexpr std::string_view next_row = ",[\"";
+constexpr std::string_view next_value = "\",\"";
+constexpr std::string_view row_end = "\"]";
+constexpr std::string_view row_end_line = "\"]\n";
+
 } // namespace
 
 void write_row(Output& out, std::initializer_list<std::string_view> values, Row_end end) {
-    out.append(first_log ? "[\"" : ",[\"");
+    // Each mark appended by itself: its size stays a constant, and no copy
+    // of it has to be kept in memory.
+    if (first_log)
+        out.append(first_row);
+    else
+        out.append(next_row);
     first_log = 0;
     bool first_value = true;
     for (std::string_view value : values) {
         if (!first_value)
-            out.append("\",\"");
+            out.append(next_value);
         first_value = false;
         write_escaped(out, value);
     }
-    out.append(end == Row_end::line_feed ? "\"]\n" : "\"]");
+    if (end == Row_end::line_feed)
+        out.append(row_end_line);
+    else
+        out.append(row_end);
 }

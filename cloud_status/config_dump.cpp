@@ -9,6 +9,8 @@
 
 namespace {
 
+// The marks before a line's first field and before each later one, the
+// numeric character references of '<' and '>' without their ';'.
 constexpr std::string_view open_mark = "&#60";
 constexpr std::string_view next_mark = "&#62";
 
@@ -84,7 +86,10 @@ void mark_up_config_piece(std::string_view piece, Output& out) {
         while (field_end < end && *field_end != ',')
             ++field_end;
         if (index != 3) {
-            out.append(index == 0 ? open_mark : next_mark);
+            if (index == 0)
+                out.append(open_mark);
+            else
+                out.append(next_mark);
             if (index == 6) {
                 // Field 6 loses its last byte to the mark that ends a line.
                 out.append({at, static_cast<std::size_t>(field_end - at - 1)});

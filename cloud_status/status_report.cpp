@@ -104,8 +104,9 @@ int ko_print_status(Output& out) {
     begin_row_list();
     int rows = 0;
     Log_record record;
+    Entry_reader entries(dir.get());
     while (rows < max_status_rows) {
-        const dirent* entry = next_entry(dir.get());
+        const dirent* entry = entries.next();
         if (entry == nullptr)
             break;
         // The whole name, not only the id cut from it: "x/box" is a path too.

@@ -40,8 +40,9 @@ int upper_strcmp(std::string_view a, std::string_view b) {
 }
 
 int test_if_System_folder(std::string_view name) {
+    // Lengths first: most names differ from every system folder in length.
     for (std::string_view folder : system_folders) {
-        if (upper_strcmp(name, folder) == 0)
+        if (name.size() == folder.size() && upper_strcmp(name, folder) == 0)
             return 1;
     }
     return 0;
@@ -65,7 +66,8 @@ int get_all_folder_in_mount_path(const char* path, Folder_sink found, void* cont
         return -1;
 
     const int dir_fd = dir.fd();
-    while (const dirent* entry = next_entry(dir.get())) {
+    Entry_reader entries(dir.get());
+    while (const dirent* entry = entries.next()) {
         if (entry->d_name[0] == '.') // ".", ".." and every hidden name
             continue;
         const std::string_view name = entry->d_name;
