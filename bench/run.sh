@@ -8,8 +8,8 @@
 # Usage: [BASELINE=commit] bench/run.sh   (ROUNDS, RUNS, REQUESTS tune the wall-time parts)
 set -euo pipefail
 rounds=${ROUNDS:-3} runs=${RUNS:-300} requests=${REQUESTS:-4000}
-# shellcheck source=../scripts/lib.sh
-source "$(dirname "$0")/../scripts/lib.sh"
+# shellcheck source=../tests/support/fixtures.sh
+source "$(dirname "$0")/../tests/support/fixtures.sh"
 root=$lib_root
 cd "$root"
 
@@ -17,8 +17,10 @@ scripts/install-deps.sh valgrind hyperfine time jq lighttpd curl bc dpkg-dev
 fixture="$root/build/bench-fixture"
 musl_build="$root/build/bench-musl"
 glibc_build="$root/build/bench-glibc"
+sysroot=$(device/sysroot.sh x86_64)
 build_programs "$musl_build" "$fixture/Cloud.conf" -DCGI_BENCH=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$root/device/toolchains/x86_64.cmake"
+  -DCMAKE_TOOLCHAIN_FILE="$root/device/toolchain.cmake" -DCGI_DEVICE_TARGET=x86_64 \
+  -DCGI_DEVICE_SYSROOT="$sysroot"
 build_programs "$glibc_build" "$fixture/Cloud.conf" -DCGI_BENCH=ON
 # The baseline's programs lie at paths as long as the current ones: where a
 # program's path lies on its stack moves its environment, and string functions
@@ -27,11 +29,17 @@ base_build="$root/build/bench-base"
 if [ -n "${BASELINE:-}" ]; then
   rm -rf "$root/build/bench-base-source"
   git -C "$root" worktree add -f --detach "$root/build/bench-base-source" "$BASELINE" >/dev/null 2>&1
-  # The toolchain files moved once, from cmake/ to device/.
-  base_toolchain="$root/build/bench-base-source/device/toolchains/x86_64.cmake"
-  [ -f "$base_toolchain" ] || base_toolchain="$root/build/bench-base-source/cmake/toolchains/x86_64.cmake"
+  # The toolchain files moved: cmake/toolchains/, device/toolchains/, then
+  # one device/toolchain.cmake. Each takes the sysroot as CGI_DEVICE_SYSROOT.
+  base_toolchain="$root/build/bench-base-source/device/toolchain.cmake"
+  for old in device/toolchains cmake/toolchains; do
+    if [ -f "$root/build/bench-base-source/$old/x86_64.cmake" ]; then
+      base_toolchain="$root/build/bench-base-source/$old/x86_64.cmake"
+    fi
+  done
   PROGRAMS_SOURCE="$root/build/bench-base-source" build_programs "$base_build" "$fixture/Cloud.conf" \
-    -DCGI_BENCH=ON -DCMAKE_TOOLCHAIN_FILE="$base_toolchain" -DCGI_DEVICE_SYSROOT="$root/build/libc/musl-x86_64"
+    -DCGI_BENCH=ON -DCMAKE_TOOLCHAIN_FILE="$base_toolchain" -DCGI_DEVICE_TARGET=x86_64 \
+    -DCGI_DEVICE_SYSROOT="$sysroot"
   git -C "$root" worktree remove --force "$root/build/bench-base-source"
 fi
 base_mount_folders="$base_build/mount_folders/mount_folders"

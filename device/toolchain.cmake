@@ -1,40 +1,43 @@
-# What every device toolchain file does: the programs are static, linked
-# against a small C library, and need nothing from the C++ runtime library.
-# The file that includes this one sets device_target to its facts:
-#   TARGET     the target's name (mipsel, arm, ...)
-#   TRIPLE     Debian's cross compiler for it; none for this machine
-#   QEMU       qemu-user for the target; none for this machine
-#   CPU        the qemu CPU model the programs are tested on (one without FPU
-#              where the family has such cores)
-#   TESTS_CPU  the qemu CPU model for the test programs, which use Debian's
-#              glibc and C++ runtime for the target
-#   FLAGS      code generation for the device (float ABI, instruction set)
-# and device_libc to uclibc for uClibc-ng (musl otherwise).
-#
-# The C library is built from the pinned Debian sources by device/build-libc.sh
-# (kept in build/libc/<libc>-<target>), the one step of the build that runs at
-# configure time, unless CGI_DEVICE_SYSROOT names one that exists already, such
-# as a firmware kit's: with CGI_DEVICE_CROSS, the prefix of the kit's compiler,
-# the build then uses the kit's toolchain.
+# A device build: the programs are static, linked against a small C library,
+# and need nothing from the C++ runtime library. CGI_DEVICE_TARGET names a
+# target of device/targets, which holds its facts (C library, cross
+# compiler, qemu and CPU models, code flags); CGI_DEVICE_SYSROOT names its C
+# library, static musl or uClibc (include/ and lib/, or usr/include and
+# usr/lib): device/sysroot.sh TARGET builds one and prints its path, and a
+# firmware kit's serves as well. CGI_DEVICE_CROSS, the prefix of the kit's
+# compiler, replaces Debian's cross compiler. Configuring builds nothing.
 #
 # The C language of the build is the device's C library: C compiles against
 # its headers and links against it, and the programs are linked as C. The
 # product's C++ sources get the same headers plus the header-only part of
 # libstdc++ (CGI_DEVICE_CXX_FLAGS). The tests keep the compiler's default C
 # and C++ libraries, since GoogleTest needs the whole C++ runtime.
-cmake_parse_arguments(device "" "TARGET;TRIPLE;QEMU;CPU;TESTS_CPU" "FLAGS" ${device_target})
-set(device_target ${device_TARGET})
+set(CGI_DEVICE_TARGET "" CACHE STRING "The device target: a target of device/targets")
 set(CGI_DEVICE_SYSROOT "" CACHE PATH
-    "An existing static musl or uClibc for the target (include/ and lib/, or usr/include and usr/lib); empty: build one")
+    "The target's static musl or uClibc (device/sysroot.sh TARGET builds one and prints its path)")
 set(CGI_DEVICE_CROSS "" CACHE STRING
     "Prefix of an existing cross compiler, e.g. /opt/kit/bin/mipsel-openwrt-linux-musl-; empty: Debian's")
-# try_compile projects read this file again: they must see the same choices,
-# and the C library already built.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CGI_DEVICE_SYSROOT CGI_DEVICE_CROSS
-     device_built_sysroot)
-if(NOT device_libc)
-  set(device_libc musl)
+# try_compile projects read this file again: they must see the same choices.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CGI_DEVICE_TARGET CGI_DEVICE_SYSROOT CGI_DEVICE_CROSS)
+
+get_filename_component(source_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/targets" device_rows REGEX "^${CGI_DEVICE_TARGET} ")
+if(NOT CGI_DEVICE_TARGET OR NOT device_rows)
+  message(FATAL_ERROR "CGI_DEVICE_TARGET must name a target of device/targets, not '${CGI_DEVICE_TARGET}'")
 endif()
+string(REGEX REPLACE " +" ";" device_row "${device_rows}")
+list(GET device_row 1 device_libc)
+list(GET device_row 2 device_TRIPLE)
+list(GET device_row 3 device_QEMU)
+list(GET device_row 4 device_CPU)
+list(GET device_row 5 device_TESTS_CPU)
+list(SUBLIST device_row 6 -1 device_FLAGS)
+foreach(fact device_TRIPLE device_QEMU device_CPU device_TESTS_CPU device_FLAGS)
+  if("${${fact}}" STREQUAL "-")
+    set(${fact} "")
+  endif()
+endforeach()
+string(REGEX REPLACE "-.*" "" device_target "${CGI_DEVICE_TARGET}")
 
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)
 if(CGI_DEVICE_CROSS)
@@ -49,32 +52,21 @@ if(device_TRIPLE)
   debian_cross(${device_TRIPLE} ${device_QEMU})
 endif()
 
-get_filename_component(source_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
-string(JOIN " " device_flags_text ${device_FLAGS})
-if(CGI_DEVICE_SYSROOT)
-  set(sysroot "${CGI_DEVICE_SYSROOT}")
-  if(NOT EXISTS "${sysroot}/lib/libc.a" AND EXISTS "${sysroot}/usr/lib/libc.a")
-    set(sysroot "${sysroot}/usr")
-  endif()
-  if(EXISTS "${sysroot}/include/bits/uClibc_config.h")
-    set(device_libc uclibc)
-  elseif(EXISTS "${sysroot}/include/bits/alltypes.h")
-    set(device_libc musl)
-  else()
-    message(FATAL_ERROR "${CGI_DEVICE_SYSROOT} holds neither musl nor uClibc headers")
-  endif()
-elseif(device_built_sysroot)
-  set(sysroot "${device_built_sysroot}")
+set(sysroot "${CGI_DEVICE_SYSROOT}")
+if(NOT EXISTS "${sysroot}/lib/libc.a" AND EXISTS "${sysroot}/usr/lib/libc.a")
+  set(sysroot "${sysroot}/usr")
+endif()
+if(NOT EXISTS "${sysroot}/lib/libc.a")
+  message(FATAL_ERROR "No C library for ${CGI_DEVICE_TARGET} in '${CGI_DEVICE_SYSROOT}'. "
+          "device/sysroot.sh ${CGI_DEVICE_TARGET} builds one and prints the path to give as "
+          "CGI_DEVICE_SYSROOT (the preset's build/sysroot/${CGI_DEVICE_TARGET}).")
+endif()
+if(EXISTS "${sysroot}/include/bits/uClibc_config.h")
+  set(device_libc uclibc)
+elseif(EXISTS "${sysroot}/include/bits/alltypes.h")
+  set(device_libc musl)
 else()
-  set(sysroot "${source_root}/build/libc/${device_libc}-${device_target}")
-  # At once when the library is built and made from what it is made from now.
-  execute_process(COMMAND "${source_root}/device/build-libc.sh" ${device_libc} ${device_target}
-                          ${CMAKE_C_COMPILER} "${device_flags_text}"
-                  RESULT_VARIABLE libc_result)
-  if(NOT libc_result EQUAL 0)
-    message(FATAL_ERROR "could not build ${device_libc} for ${device_target}")
-  endif()
-  set(device_built_sysroot "${sysroot}")
+  message(FATAL_ERROR "${CGI_DEVICE_SYSROOT} holds neither musl nor uClibc headers")
 endif()
 foreach(file lib/crt1.o lib/crti.o lib/crtn.o lib/libc.a include/stdio.h)
   if(NOT EXISTS "${sysroot}/${file}")

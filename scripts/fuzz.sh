@@ -2,7 +2,7 @@
 # Builds the libFuzzer harnesses and runs each for SECONDS (default 60).
 # Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
 # New inputs go to build/fuzz/corpus/<harness> (the committed seeds in
-# fuzz/corpus/ are read, never written); a crash leaves its input in
+# tests/fuzz/corpus/ are read, never written); a crash leaves its input in
 # build/fuzz/artifacts/ and fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +15,7 @@ harnesses=("$@")
 
 scripts/install-deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j"$(nproc)" >/dev/null
+cmake --build build/fuzz -j"$(nproc)" >/dev/null
 mkdir -p build/fuzz/artifacts
 for harness in "${harnesses[@]}"; do
   corpus="$root/build/fuzz/corpus/$harness"
@@ -25,9 +25,9 @@ for harness in "${harnesses[@]}"; do
   # Configuration files longer than the dump's 4 KiB read buffer.
   options=()
   [ "$harness" = config ] && options=(-max_len=16384)
-  if ! "build/fuzz/fuzz/fuzz_$harness" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  if ! "build/fuzz/tests/fuzz/fuzz_$harness" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$root/build/fuzz/artifacts/" \
-       "$corpus" "$root/fuzz/corpus/$harness" >"$log" 2>&1; then
+       "$corpus" "$root/tests/fuzz/corpus/$harness" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz_$harness failed: see $log" >&2
     exit 1

@@ -5,8 +5,8 @@
 # single quiet request of the same kind gave. Prints the figures.
 set -euo pipefail
 requests=${REQUESTS:-20000} concurrency=${CONCURRENCY:-16}
-# shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=../tests/support/fixtures.sh
+source "$(dirname "$0")/../tests/support/fixtures.sh"
 root=$lib_root
 cd "$root"
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-source scripts/lib.sh
+source tests/support/fixtures.sh
 
 usage() {
   cat <<'USAGE'
@@ -38,24 +38,25 @@ if [ "${1:-}" = --device ]; then
     *) usage >&2; exit 2 ;;
   esac
   scripts/install-deps.sh "${packages[@]}" qemu-user cpio dpkg-dev curl
+  device/sysroot.sh "$target" >/dev/null
   cmake --preset "$target" >/dev/null
-  cmake --build --preset "$target" -j"$(nproc)" >/dev/null
-  box="$root/build/box/$target"
-  echo "making the box in $box"
-  box/make-box.sh "build/$target" "$box" >/dev/null
+  cmake --build "build/$target" -j"$(nproc)" >/dev/null
+  router="$root/build/router/$target"
+  echo "making the router in $router"
+  router/make-router.sh "build/$target" "$router" >/dev/null
   port=${PORT:-8080}
-  BOX_PID=
-  trap '[ -n "$BOX_PID" ] && kill "$BOX_PID" 2>/dev/null' EXIT
+  ROUTER_PID=
+  trap '[ -n "$ROUTER_PID" ] && kill "$ROUTER_PID" 2>/dev/null' EXIT
   trap 'exit 130' INT TERM
-  box/start-box.sh "$box" "$port" &
-  BOX_PID=$!
-  echo "booting (its console is in $box/console.log)"
-  wait_for_server "$port" 60 || { echo "the box did not answer" >&2; cat "$box/qemu.log" >&2; exit 1; }
+  router/start-router.sh "$router" "$port" &
+  ROUTER_PID=$!
+  echo "booting (its console is in $router/console.log)"
+  wait_for_server "$port" 60 || { echo "the router did not answer" >&2; cat "$router/qemu.log" >&2; exit 1; }
   # shellcheck source=/dev/null
   source "build/$target/package.conf"
   echo "The router serves the page at http://127.0.0.1:$port/$PACKAGE/?mnt=%2Ftmp%2Fmnt"
-  echo "(its sample disk is /tmp/mnt/sda1 in the box; Ctrl-C stops the box)"
-  wait "$BOX_PID"
+  echo "(its sample disk is /tmp/mnt/sda1 in the router; Ctrl-C stops the router)"
+  wait "$ROUTER_PID"
   exit 0
 fi
 

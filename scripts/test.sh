@@ -21,23 +21,25 @@ scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei val
   g++-mipsel-linux-gnu g++-mips-linux-gnu g++-arm-linux-gnueabi g++-aarch64-linux-gnu \
   "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
-# The pinned sources of the C libraries and the router boxes, once.
-device/fetch-sources.sh
+# The pinned sources of the C libraries and the routers, once.
+device/sources.sh
 
 jobs=$(nproc)
 for preset in ${PRESETS:-default clang sanitize mipsel mipsel-uclibc mips arm aarch64 x86_64}; do
   echo "== $preset"
+  # A device preset links the C library its target's sysroot holds.
+  if grep -q "^$preset " device/targets; then device/sysroot.sh "$preset" >/dev/null; fi
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j"$jobs"
-  ctest --preset "$preset" -j"$jobs"
+  cmake --build "build/$preset" -j"$jobs"
+  ctest --test-dir "build/$preset" -j"$jobs" --output-on-failure
 done
 
 echo "== valgrind (static release build)"
 cmake --preset default >/dev/null
-cmake --build --preset default -j"$jobs" >/dev/null
+cmake --build build/default -j"$jobs" >/dev/null
 PROGRAM_WRAPPER="valgrind -q --error-exitcode=99 --leak-check=full \
 --suppressions=$root/tests/valgrind/static-glibc.supp" \
-  ctest --preset default -j"$jobs" -R 'Process|HostileFileSystem'
+  ctest --test-dir build/default -j"$jobs" --output-on-failure -R 'Process|HostileFileSystem'
 
 if [ "${FUZZ_SECONDS:-60}" != 0 ]; then
   echo "== fuzzing"

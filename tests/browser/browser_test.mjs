@@ -2,7 +2,7 @@
 // Usage: node browser_test.mjs PAGE_URL DISK_ROOT SCREENSHOT [PAGE_ROOT]
 // PAGE_URL opens the page on the sample disk (?root=PAGE_ROOT); DISK_ROOT is
 // that disk on this machine; PAGE_ROOT the path the page shows for it (the
-// same unless the page is served from elsewhere, e.g. a box).
+// same unless the page is served from elsewhere, e.g. an emulated router).
 // PAGE_CREDENTIALS=user:password answers a server that asks for a password.
 // PAGE_CHECKS=full adds the checks of the page itself, which need no more
 // than one run per build: axe-core in light and dark at two widths, and,

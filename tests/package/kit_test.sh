@@ -27,7 +27,7 @@ done
 
 kit="$work/build"
 if ! cmake -S "$harness_root" -B "$kit" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN_FILE" \
-     -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+     -DCGI_DEVICE_TARGET="$DEVICE_TARGET" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
      -DCGI_DEVICE_SYSROOT="$kit_sysroot" -DCGI_DEVICE_CROSS="$kit_cross" \
      >"$work/configure.log" 2>&1; then
   cat "$work/configure.log"

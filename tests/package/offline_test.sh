@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Once the sources are fetched, a device build needs no network: configures
-# and builds a device preset, C library included, in a copy of the checkout
+# Once the sources are fetched, a device build needs no network: builds the
+# target's C library (device/sysroot.sh), then configures and builds the
+# device preset, in a copy of the checkout
 # with an empty build/, in a network namespace of its own that reaches
 # nothing, and checks that its programs are byte for byte this build's.
 # Usage: offline_test.sh BUILD_DIR   (a device build made by a preset)
@@ -14,7 +15,7 @@ source "$root/device/sources.sh"
 skip_if_missing "$(missing_tools unshare git curl)"
 use_build "$build"
 
-preset=$(basename "$TOOLCHAIN_FILE" .cmake)
+preset=$DEVICE_TARGET
 sources_ensure "$DEVICE_LIBC" || { fail "the $DEVICE_LIBC sources are not fetched"; check_summary; exit 1; }
 
 mkdir "$work/checkout"
@@ -31,7 +32,8 @@ offline_build() {
     echo "the network is reachable"
     exit 1
   fi
-  cmake --preset "$preset" -DBUILD_TESTING=OFF && cmake --build --preset "$preset" -j"$(nproc)"
+  device/sysroot.sh "$preset" && cmake --preset "$preset" -DBUILD_TESTING=OFF &&
+    cmake --build "build/$preset" -j"$(nproc)"
 }
 export -f offline_build
 export work preset

@@ -2,8 +2,8 @@
 # project's shell helpers, counting checks, the programs' own answers, the
 # browser test's page checks, and skipping what cannot run here.
 harness_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# shellcheck source=../../scripts/lib.sh
-source "$harness_root/scripts/lib.sh"
+# shellcheck source=fixtures.sh
+source "$harness_root/tests/support/fixtures.sh"
 
 failures=0 checks=0
 
@@ -100,7 +100,7 @@ direct_output() { # REQUEST [COMMAND...] FOLDER
   printf x
 }
 
-# The programs' answers for the sample disk (scripts/lib.sh's make_sample)
+# The programs' answers for the sample disk (fixtures.sh's make_sample)
 # hold what it does, so that answers compared equal cannot pass by being
 # empty. ANSWER is a command that prints a program's own answer for
 # "program?query" (with an x after it); DISK the disk's path as a query

@@ -1,6 +1,8 @@
-# Shell helpers shared by the scripts, the builds and the tests (source it).
+# The fixtures the tests, the demo, the load test and the benchmarks share
+# (source it): the sample disk, a web server's document folder for the
+# programs, servers on 127.0.0.1, a private /opt, and scratch folders.
 
-lib_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+lib_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
 # Percent-encodes all but unreserved characters and '/'.
 urlencode() {
@@ -152,30 +154,4 @@ make_sample() { # DIR
            "$disk/Odd names/$(printf '\351t\351 1999')/inside" "$disk/Odd names/<b>bold"
   mkdir -p "$disk/.hidden" "$disk/System Volume Information" "$disk/RECYCLER" "$disk/lost+found"
   echo "a file is not a folder" > "$disk/readme.txt"
-}
-
-# Builds OUTPUT (a folder) once: COMMAND makes it, and it is made again only
-# when STAMP, which names what it is made from, changes. One build at a time:
-# configures side by side share it. Call it as a command of its own under
-# set -e, never on the left of || or in a condition (set -e would be off in
-# COMMAND, and a failed build would count as made).
-build_once() { # OUTPUT STAMP COMMAND...
-  local output=$1 stamp=$2
-  shift 2
-  [ "$(cat "$output/.stamp" 2>/dev/null)" = "$stamp" ] && return 0
-  mkdir -p "$(dirname "$output")"
-  exec 9>"$output.lock"
-  flock 9
-  [ "$(cat "$output/.stamp" 2>/dev/null)" = "$stamp" ] && return 0
-  rm -rf "$output"
-  "$@"
-  echo "$stamp" > "$output/.stamp"
-}
-
-# A stamp for build_once: the SHA-256 of the words given and of the files.
-stamp_of() { # WORDS -- FILE...
-  local words=()
-  while [ $# -gt 0 ] && [ "$1" != -- ]; do words+=("$1"); shift; done
-  shift
-  { printf '%s\n' "${words[@]}"; cat "$@"; } | sha256sum | cut -d' ' -f1
 }

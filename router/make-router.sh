@@ -1,97 +1,97 @@
 #!/usr/bin/env bash
-# Makes a router in a box from Debian's own parts, for a mipsel or arm device
+# Makes an emulated router from Debian's own parts, for a mipsel or arm device
 # build: Debian's kernel for an emulated board, busybox as the whole userland
 # (its httpd serves the page and the CGI programs), and an initramfs
 # that installs the build's .ipk the way the /opt add-on area's package
 # manager does (its data part unpacked into /, then its postinst), with a
 # sample disk where a USB disk would be mounted and the configuration at
 # /opt/etc/Cloud.conf, and serves what the package installed from a document
-# root of its own. box/start-box.sh boots it.
+# root of its own. router/start-router.sh boots it.
 #   mipsel: linux-image-4kc-malta on a Malta board with a MIPS 24Kc (no FPU;
 #           the kernel emulates one, and counts what it emulates), busybox
-#           of our own, soft-float (box/build-busybox.sh)
+#           of our own, soft-float (router/build-busybox.sh)
 #   arm:    linux-image-armmp (armhf) on the virt board with a Cortex-A15
 #           without VFP and NEON (the kernel has no VFP emulation), busybox
 #           from armel, which is soft-float like the programs
-# Usage: box/make-box.sh BUILD_DIR BOX_DIR
+# Usage: router/make-router.sh BUILD_DIR ROUTER_DIR
 # The Debian packages are the pinned ones of device/sources.lock, fetched
-# once by device/fetch-sources.sh.
+# once by device/sources.sh.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:?usage: make-box.sh BUILD_DIR BOX_DIR}" && pwd)
-box=${2:?usage: make-box.sh BUILD_DIR BOX_DIR}
+build=$(cd "${1:?usage: make-router.sh BUILD_DIR ROUTER_DIR}" && pwd)
+router=${2:?usage: make-router.sh BUILD_DIR ROUTER_DIR}
 # shellcheck source=/dev/null
 source "$build/package.conf"
 case "$IPK_ARCH" in
   mipsel-*)
     target=mipsel
     modules=(drivers/net/mii.ko drivers/net/ethernet/amd/pcnet32.ko)
-    boot_conf='BOX_QEMU=(qemu-system-mipsel -M malta -cpu 24Kc -m 128 -vga none)
-BOX_CONSOLE=ttyS0
-BOX_NIC=(-device pcnet,netdev=net,romfile=)' ;;
+    boot_conf='ROUTER_QEMU=(qemu-system-mipsel -M malta -cpu 24Kc -m 128 -vga none)
+ROUTER_CONSOLE=ttyS0
+ROUTER_NIC=(-device pcnet,netdev=net,romfile=)' ;;
   armv7-*)
     target=arm
     modules=(drivers/virtio/virtio_mmio.ko net/core/failover.ko drivers/net/net_failover.ko
              drivers/net/virtio_net.ko)
-    boot_conf='BOX_QEMU=(qemu-system-arm -M virt -cpu cortex-a15,vfp=off,neon=off -m 128)
-BOX_CONSOLE=ttyAMA0
-BOX_NIC=(-device virtio-net-device,netdev=net)' ;;
+    boot_conf='ROUTER_QEMU=(qemu-system-arm -M virt -cpu cortex-a15,vfp=off,neon=off -m 128)
+ROUTER_CONSOLE=ttyAMA0
+ROUTER_NIC=(-device virtio-net-device,netdev=net)' ;;
   *)
-    echo "make-box.sh: $build is not a mipsel or arm device build" >&2
+    echo "make-router.sh: $build is not a mipsel or arm device build" >&2
     exit 1 ;;
 esac
 
 # The kernel and busybox, pinned in device/sources.lock.
 # shellcheck source=../device/sources.sh
 source "$root/device/sources.sh"
-# shellcheck source=../scripts/lib.sh
-source "$root/scripts/lib.sh"
-sources_ensure "box-$target" || exit 1
+# shellcheck source=../tests/support/fixtures.sh
+source "$root/tests/support/fixtures.sh"
+sources_ensure "router-$target" || exit 1
 
-rm -rf "$box"
-mkdir -p "$box/debs" "$box/initramfs"
-while read -r _ _ file _; do
-  dpkg-deb -x "$sources_dir/$file" "$box/debs"
-done < <(sources_entries "box-$target")
-cp "$box/debs"/boot/vmlinuz-* "$box/kernel"
-printf '%s\n' "$boot_conf" > "$box/boot.conf"
-initramfs="$box/initramfs"
+rm -rf "$router"
+mkdir -p "$router/debs" "$router/initramfs"
+while read -r _ file; do
+  dpkg-deb -x "$sources_dir/$file" "$router/debs"
+done < <(sources_sums "router-$target")
+cp "$router/debs"/boot/vmlinuz-* "$router/kernel"
+printf '%s\n' "$boot_conf" > "$router/boot.conf"
+initramfs="$router/initramfs"
 mkdir -p "$initramfs"/{bin,sbin,usr/bin,usr/sbin,dev,proc,sys,tmp,root,lib/modules,opt/etc}
 # The whole userland is busybox. On MIPS it is our own, soft-float, built
-# against our musl: Debian's is hard-float, and the box's kernel would emulate
-# its FPU instructions. BOX_BUSYBOX=debian takes Debian's all the same, to see
+# against our musl: Debian's is hard-float, and the router's kernel would emulate
+# its FPU instructions. ROUTER_BUSYBOX=debian takes Debian's all the same, to see
 # the kernel's FPU emulator count them.
-if [ "$target" = mipsel ] && [ "${BOX_BUSYBOX:-own}" != debian ]; then
-  "$root/box/build-busybox.sh" >/dev/null
-  cp "$root/build/box/busybox-mipsel/busybox" "$initramfs/bin/busybox"
+if [ "$target" = mipsel ] && [ "${ROUTER_BUSYBOX:-own}" != debian ]; then
+  "$root/router/build-busybox.sh" >/dev/null
+  cp "$root/build/router/busybox-mipsel/busybox" "$initramfs/bin/busybox"
 else
-  cp "$box/debs/bin/busybox" "$initramfs/bin/busybox"
+  cp "$router/debs/bin/busybox" "$initramfs/bin/busybox"
 fi
 # The board's network card, and what its driver needs, in loading order.
 for module in "${modules[@]}"; do
-  cp "$box/debs"/lib/modules/*/kernel/"$module" "$initramfs/lib/modules/"
+  cp "$router/debs"/lib/modules/*/kernel/"$module" "$initramfs/lib/modules/"
   basename "$module" >> "$initramfs/lib/modules/order"
 done
-rm -rf "$box/debs"
+rm -rf "$router/debs"
 
 "$root/package/make-ipk.sh" "$build" "$initramfs/root" >/dev/null
-make_sample "$box/sample"
+make_sample "$router/sample"
 mkdir -p "$initramfs/tmp/mnt"
-mv "$box/sample/disk" "$initramfs/tmp/mnt/sda1"
-mv "$box/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
-rm -rf "$box/sample"
+mv "$router/sample/disk" "$initramfs/tmp/mnt/sda1"
+mv "$router/sample/Cloud.conf" "$initramfs/opt/etc/Cloud.conf"
+rm -rf "$router/sample"
 
-# The box's init, and its own instrument, apart from what the package
+# The router's init, and its own instrument, apart from what the package
 # installs: on port 81, how many FPU instructions the kernel has emulated so
 # far (MIPS kernels count them; "none" elsewhere).
 sed -e "s|@PACKAGE@|$PACKAGE|g" -e "s|@PAGE_DIR@|$PAGE_DIR|g" -e "s|@CGI_INSTALL_DIR@|$CGI_INSTALL_DIR|g" \
-  "$root/box/init" > "$initramfs/init"
+  "$root/router/init" > "$initramfs/init"
 chmod 755 "$initramfs/init"
-install -D -m 755 "$root/box/cgi-bin/fpu-emulated" "$initramfs/box/cgi-bin/fpu-emulated"
+install -D -m 755 "$root/router/cgi-bin/fpu-emulated" "$initramfs/instrument/cgi-bin/fpu-emulated"
 
-# The box's RAM file system lists a folder newest first. Each folder of the
+# The router's RAM file system lists a folder newest first. Each folder of the
 # sample disk is packed with its entries in the reverse of the order this
-# machine's file system gives them, so the box lists them in this machine's
+# machine's file system gives them, so the router lists them in this machine's
 # order, and the programs' answers on both can be compared byte for byte.
 list_reversed() { # FOLDER
   local entries i
@@ -106,5 +106,5 @@ list_reversed() { # FOLDER
   find . -path ./tmp/mnt/sda1 -prune -o -print0
   printf '%s\0' ./tmp/mnt/sda1
   list_reversed ./tmp/mnt/sda1
-) | (cd "$initramfs" && cpio --quiet --null -o -H newc --owner 0:0) | gzip -9n > "$box/initramfs.cpio.gz"
-echo "$box"
+) | (cd "$initramfs" && cpio --quiet --null -o -H newc --owner 0:0) | gzip -9n > "$router/initramfs.cpio.gz"
+echo "$router"

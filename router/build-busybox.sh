@@ -1,30 +1,30 @@
 #!/usr/bin/env bash
-# Builds busybox for the MIPS router box from Debian's busybox source package
+# Builds busybox for the MIPS router from Debian's busybox source package
 # (pinned in device/sources.lock), static and soft-float against the
-# project's own musl, with only the applets in box/busybox.config, and keeps
-# it in build/box/busybox-mipsel (busybox, and busybox_unstripped for the
+# project's own musl, with only the applets in router/busybox.config, and keeps
+# it in build/router/busybox-mipsel (busybox, and busybox_unstripped for the
 # checks). It is made again only when what it is made from changes.
 # Debian's MIPS libgcc is hard-float: its floating-point helpers (__adddf3
 # and the like, which musl's printf and strtod call) are FPU instructions. The
 # same helpers compiled soft-float from glibc's soft-fp routines come first.
-# Usage: box/build-busybox.sh
+# Usage: router/build-busybox.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=../device/sources.sh
 source "$root/device/sources.sh"
-# shellcheck source=../scripts/lib.sh
-source "$root/scripts/lib.sh"
+# shellcheck source=../device/cache.sh
+source "$root/device/cache.sh"
 
 cc=mipsel-linux-gnu-gcc
 flags="-msoft-float -march=mips32r2"
-out="$root/build/box/busybox-mipsel"
-libc="$root/build/libc/musl-mipsel"
+out="$root/build/router/busybox-mipsel"
+# The router's C library: the mipsel target's musl.
+libc=$("$root/device/sysroot.sh" mipsel)
 work="$out.build"
 log="$work/build.log"
 
 build() {
   # shellcheck disable=SC2086 # the flags are words
-  "$root/device/build-libc.sh" musl mipsel "$cc" "$flags"
   sources_ensure busybox
   rm -rf "$work"
   mkdir -p "$work"
@@ -36,11 +36,14 @@ build() {
   # The soft-float helpers, from glibc's soft-fp.
   mkdir "$work/soft-fp"
   local glibc
-  glibc=glibc-$(sources_upstream busybox glibc)
+  glibc=$(sources_file busybox 'glibc_*.orig.tar.xz')
+  glibc=${glibc##*/}
+  glibc=${glibc%.orig.tar.xz}
+  glibc=${glibc/_/-}
   tar -xJf "$(sources_file busybox 'glibc_*.orig.tar.xz')" -C "$work/soft-fp" --strip-components=2 \
     "$glibc/soft-fp" "$glibc/stdlib/longlong.h" "$glibc/sysdeps/mips/mips32/sfp-machine.h"
   mv "$work/soft-fp/mips/mips32/sfp-machine.h" "$work/soft-fp/mips32-sfp-machine.h"
-  cp "$root/box/sfp-machine.h" "$work/soft-fp/"
+  cp "$root/router/sfp-machine.h" "$work/soft-fp/"
   local helpers=() type name line list symbols
   for type in df sf; do
     for name in add${type}3 sub${type}3 mul${type}3 div${type}3 neg${type}2 eq${type}2 ge${type}2 \
@@ -89,7 +92,7 @@ SPECS
   # The project's list over allnoconfig: its symbols replace what allnoconfig
   # wrote (this kconfig keeps the first value it reads), then oldconfig settles
   # what they depend on.
-  list="$root/box/busybox.config"
+  list="$root/router/busybox.config"
   symbols=$(sed -n 's/^\(CONFIG_[A-Z0-9_]*\)=.*/\1/p' "$list" | paste -sd'|')
   { grep -vE "^(# )?($symbols)[= ]" .config; grep -v '^#' "$list"; } > .config.new
   mv .config.new .config
@@ -106,5 +109,5 @@ SPECS
   echo "built busybox in $((SECONDS - started)) s: $(stat -c %s "$out/busybox") bytes"
 }
 
-build_once "$out" "$(stamp_of "$cc $flags" "$(sources_entries busybox)" "$(sources_entries musl)" -- \
-  "$0" "$root/box/busybox.config" "$root/box/sfp-machine.h")" build
+build_once "$out" "$(stamp_of "$cc $flags" "$(sources_sums busybox)" "$(sources_sums musl)" -- \
+  "$0" "$root/router/busybox.config" "$root/router/sfp-machine.h")" build

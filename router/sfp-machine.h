@@ -1,4 +1,4 @@
-/* glibc's soft-fp routines for 32-bit MIPS without an FPU, as the box's
+/* glibc's soft-fp routines for 32-bit MIPS without an FPU, as the router's
    busybox links them: glibc's description of MIPS numbers, round to nearest,
    no exception flags (there is no FPU to keep them). */
 #include <endian.h>
