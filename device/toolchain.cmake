@@ -20,7 +20,6 @@ set(CGI_DEVICE_CROSS "" CACHE STRING
 # try_compile projects read this file again: they must see the same choices.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CGI_DEVICE_TARGET CGI_DEVICE_SYSROOT CGI_DEVICE_CROSS)
 
-get_filename_component(source_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/targets" device_rows REGEX "^${CGI_DEVICE_TARGET} ")
 if(NOT CGI_DEVICE_TARGET OR NOT device_rows)
   message(FATAL_ERROR "CGI_DEVICE_TARGET must name a target of device/targets, not '${CGI_DEVICE_TARGET}'")
