@@ -4,10 +4,13 @@
 # target's flags (device/targets), and prints where it is: a sysroot
 # (include/ and lib/) in build/sysroot/TARGET, for CGI_DEVICE_SYSROOT. It is
 # built again only when what it is made from (sources, compiler and flags,
-# this script, the configuration) changes.
-#   musl      from Debian's musl source package, about 20 seconds
+# this script, the configuration) changes. Once its sources are fetched it is
+# built where no network answers (a network namespace of its own, wherever
+# the machine allows one), so nothing it needs can come from elsewhere; such a
+# sysroot holds the mark .built-offline.
+#   musl      from Debian's musl source package, about a minute on two cores
 #   uclibc    uClibc-ng from Debian's uclibc-source, configured by the delta
-#             over its defconfig in device/libc/, about a minute
+#             over its defconfig in device/libc/, about three minutes
 # Usage: device/sysroot.sh TARGET   e.g. device/sysroot.sh mipsel-uclibc
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -65,16 +68,24 @@ build_uclibc() {
   cp -a "/usr/$triple/include/"{linux,asm,asm-generic} "$prefix/include/"
 }
 
+# The build itself, run by build() as "sysroot.sh TARGET --build-here".
+if [ "${2:-}" = --build-here ]; then
+  "build_$libc"
+  exit
+fi
+
 build() {
   "$root/scripts/install-deps.sh" dpkg-dev patch curl >&2
   sources_ensure "$libc"
   rm -rf "$work"
   mkdir -p "$work"
   trap 'echo "building $libc for $target failed; the end of $log:" >&2; tail -n 20 "$log" >&2' ERR
-  local started=$SECONDS
-  echo "building $libc for $target with $cc $flags" >&2
-  "build_$libc"
-  cd "$root"
+  local started=$SECONDS offline=(unshare --net) where=offline
+  [ "$(id -u)" -eq 0 ] || offline=(unshare --user --map-root-user --net)
+  "${offline[@]}" true 2>/dev/null || { offline=(); where="with the network (no namespace here)"; }
+  echo "building $libc for $target with $cc $flags, $where" >&2
+  "${offline[@]}" "$0" "$target" --build-here
+  [ ${#offline[@]} -eq 0 ] || touch "$prefix/.built-offline"
   rm -rf "$work"
   echo "built $libc for $target in $((SECONDS - started)) s" >&2
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses and runs each for SECONDS (default 60).
+# Builds the libFuzzer harnesses and runs each for SECONDS (default 60), as
+# many at once as there are cores.
 # Usage: scripts/fuzz.sh [SECONDS] [HARNESS...]
 # New inputs go to build/fuzz/corpus/<harness> (the committed seeds in
 # tests/fuzz/corpus/ are read, never written); a crash leaves its input in
@@ -17,21 +18,21 @@ scripts/install-deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j"$(nproc)" >/dev/null
 mkdir -p build/fuzz/artifacts
-for harness in "${harnesses[@]}"; do
-  corpus="$root/build/fuzz/corpus/$harness"
+fuzz_one() { # HARNESS
+  local harness=$1 corpus="$root/build/fuzz/corpus/$1" log="build/fuzz/$1.log" options=()
   mkdir -p "$corpus"
-  log="build/fuzz/$harness.log"
-  echo "== fuzz_$harness for $seconds s"
   # Configuration files longer than the dump's 4 KiB read buffer.
-  options=()
   [ "$harness" = config ] && options=(-max_len=16384)
   if ! "build/fuzz/tests/fuzz/fuzz_$harness" "${options[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$root/build/fuzz/artifacts/" \
        "$corpus" "$root/tests/fuzz/corpus/$harness" >"$log" 2>&1; then
     tail -n 40 "$log"
     echo "fuzz_$harness failed: see $log" >&2
-    exit 1
+    return 1
   fi
-  grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$log" | tr '\n' ' '
-  echo
-done
+  echo "fuzz_$harness for $seconds s: $(grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$log" | tr -s ' \n' ' ')"
+}
+export -f fuzz_one
+export root seconds
+# One harness per core at a time.
+printf '%s\n' "${harnesses[@]}" | xargs -P "$(nproc)" -I{} bash -c 'fuzz_one "$1"' _ {}

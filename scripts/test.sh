@@ -25,10 +25,26 @@ npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 device/sources.sh
 
 jobs=$(nproc)
-for preset in ${PRESETS:-default clang sanitize mipsel mipsel-uclibc mips arm aarch64 x86_64}; do
+presets=${PRESETS:-default clang sanitize mipsel mipsel-uclibc mips arm aarch64 x86_64}
+device_presets=()
+for preset in $presets; do
+  if grep -q "^$preset " device/targets; then device_presets+=("$preset"); fi
+done
+# The device C libraries (and the router's busybox, after the mipsel one)
+# are built meanwhile, on what the builds and tests leave of the cores; each
+# preset below waits for its own.
+(
+  for preset in "${device_presets[@]}"; do
+    nice -n 19 device/sysroot.sh "$preset" >/dev/null || true
+    if [ "$preset" = mipsel ]; then nice -n 19 router/build-busybox.sh >/dev/null || true; fi
+  done
+) &
+background=$!
+trap 'kill $background 2>/dev/null || true' EXIT
+
+for preset in $presets; do
   echo "== $preset"
-  # A device preset links the C library its target's sysroot holds.
-  if grep -q "^$preset " device/targets; then device/sysroot.sh "$preset" >/dev/null; fi
+  if [[ " ${device_presets[*]} " == *" $preset "* ]]; then device/sysroot.sh "$preset" >/dev/null; fi
   cmake --preset "$preset" >/dev/null
   cmake --build "build/$preset" -j"$jobs"
   ctest --test-dir "build/$preset" -j"$jobs" --output-on-failure

@@ -337,8 +337,8 @@ TEST(HostileFileSystem, StatusReportNeverOpensWhatIsSwappedIn) {
     const int logs_fd = ::open(logs.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(logs_fd, 0);
 
-    // Fewer runs where each is slow (valgrind, an emulator).
-    const int runs = programs_run_natively() ? 1000 : 50;
+    // Fewer runs where each is slow (the sanitizers, valgrind, an emulator).
+    const int runs = programs_run_natively() && !PROGRAMS_ARE_SANITIZED ? 1000 : 50;
     int released = 0;
     for (int run = 0; run < runs; ++run) {
         Blocked_fifo_writer writer(fifo);
