@@ -524,7 +524,7 @@ TEST(HostileFileSystem, LargeListingsArriveWhole) {
     const Case cases[] = {
         {10, 7},
         {300, 250},  // 77 KB: past the 16 KiB buffer a response goes out through, and a 64 KiB pipe
-        {100000, 7}, // 1.2 MB
+        {100000, 7}, // 1.2 MB, for the memory it must not take
     };
     // Rows go out as they are found: memory does not follow the folder count.
     // Only where the program runs by itself (valgrind and an emulator have
@@ -532,6 +532,8 @@ TEST(HostileFileSystem, LargeListingsArriveWhole) {
     const bool measure = programs_run_natively() && !PROGRAMS_ARE_SANITIZED;
     std::map<int, long> peak_kib;
     for (const Case& c : cases) {
+        if (c.folders > 1000 && !measure)
+            continue;
         SCOPED_TRACE(c.folders);
         Temp_dir disk;
         for (int i = 0; i < c.folders; ++i) {
