@@ -100,7 +100,7 @@ out="$root/build/benchmarks.md"
   echo
   echo "Made by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(uname -sm), $(nproc) cores,"
   echo "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n1)."
-  echo "The device build: $(gcc --version | head -n1), static musl $(awk '$1 == "musl" { sub(/.*=/, "", $3); print $3; exit }' device/sources.lock),"
+  echo "The device build: $(gcc --version | head -n1), static musl $(sed -n 's|^musl .*/musl_\(.*\)\.dsc$|\1|p' device/sources.lock),"
   echo "\`$flags\` with the product compiled \`-Os\`. The glibc build: the same compiler, static"
   echo "glibc $(ldd --version | head -n1 | awk '{print $NF}'), \`$flags\`."
   echo
