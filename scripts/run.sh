@@ -33,11 +33,13 @@ esac
 if [ "${1:-}" = --device ]; then
   target=${2:-mipsel}
   case $target in
-    mipsel) packages=(g++-mipsel-linux-gnu qemu-system-mips) ;;
-    arm) packages=(g++-arm-linux-gnueabi qemu-system-arm) ;;
+    mipsel) packages=(qemu-system-mips) ;;
+    arm) packages=(qemu-system-arm) ;;
     *) usage >&2; exit 2 ;;
   esac
-  scripts/install-deps.sh "${packages[@]}" qemu-user cpio dpkg-dev curl
+  source device/targets.sh
+  target_facts "$target"
+  scripts/install-deps.sh "${packages[@]}" "g++-$target_cross" qemu-user cpio dpkg-dev curl
   device/sysroot.sh "$target" >/dev/null
   cmake --preset "$target" >/dev/null
   cmake --build "build/$target" -j"$(nproc)" >/dev/null

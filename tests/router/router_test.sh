@@ -14,8 +14,8 @@ build=${1:?} screenshot=${2:?}
 source "$(dirname "$0")/../support/harness.sh"
 root=$harness_root
 use_build "$build"
-case "$IPK_ARCH" in
-  mipsel-*) qemu_system=qemu-system-mipsel ;;
+case "${DEVICE_TARGET%%-*}" in
+  mipsel) qemu_system=qemu-system-mipsel ;;
   *) qemu_system=qemu-system-arm ;;
 esac
 skip_if_missing "$(missing_tools "$qemu_system" cpio curl dpkg-deb unshare)"
@@ -86,7 +86,7 @@ check_page "the page served by the router" "http://127.0.0.1:$port/$PACKAGE/?roo
 # Every program of the MIPS router is soft-float: busybox (the shell, the web
 # server) and ours. The kernel emulates an FPU, and would count each
 # floating-point instruction any of them ran, through all the requests above.
-if [[ $IPK_ARCH == mipsel-* ]]; then
+if [[ $DEVICE_TARGET == mipsel* ]]; then
   fpu_after=$(fpu_emulated)
   echo "FPU instructions emulated: $fpu_at_boot at the end of boot, $fpu_before when the router" \
        "answered, $fpu_after after the requests"
