@@ -7,7 +7,7 @@
 #   OUT_DIR/uclibc/               the uClibc-ng builds, with their own index
 #   OUT_DIR/index.html            what the feed is, and the line to add
 # Two runs on the same tree write the same bytes. Builds in build/release/.
-# Usage: scripts/release.sh OUT_DIR
+# Usage: scripts/release.sh OUT_DIR   (TARGETS="x86_64 mipsel" makes some only)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?usage: scripts/release.sh OUT_DIR}
@@ -19,7 +19,7 @@ source device/targets.sh
 # shellcheck source=../package/facts
 source package/facts
 
-targets=($(target_names))
+targets=(${TARGETS:-$(target_names)})
 compilers=()
 for target in "${targets[@]}"; do
   target_facts "$target"
@@ -48,12 +48,16 @@ for target in "${targets[@]}"; do
   package/make-ipk.sh "$build" "$staging/$folder"
 done
 
+# The folders this release writes are replaced as a whole.
+rm -rf "${out:?}/uclibc"
 for folder in "${feeds[@]}" uclibc; do
+  [ -d "$staging/$folder" ] || continue
   rm -rf "${out:?}/$folder"
   cp -r "$staging/$folder" "$out/$folder"
+  # An architecture's folder takes that architecture's packages alone.
+  if [ "$folder" = uclibc ]; then package/make-feed.sh "$out/uclibc"
+  else package/make-feed.sh "$out/$folder" "$folder"; fi
 done
-for arch in "${feeds[@]}"; do package/make-feed.sh "$out/$arch" "$arch"; done
-package/make-feed.sh "$out/uclibc"
 
 {
   cat <<HTML
@@ -67,17 +71,20 @@ package/make-feed.sh "$out/uclibc"
 with its two CGI programs, served by the add-on lighttpd behind a password.</p>
 <p>On the device, <code>opkg print-architecture</code> lists its architectures; take the one
 with the highest priority that is not <code>all</code> or <code>noarch</code>. Add this line to
-<code>/opt/etc/opkg.conf</code>, with the address of this page and that architecture:</p>
+<code>/opt/etc/opkg.conf</code>, with the address of this folder (this page's, less
+index.html) and that architecture:</p>
 <pre>src/gz $PACKAGE ADDRESS/ARCHITECTURE</pre>
 <p>then run <code>opkg update</code> and <code>opkg install $PACKAGE</code>, and later
 <code>opkg upgrade $PACKAGE</code> for a newer release. The architectures:</p>
 <ul>
 HTML
   for arch in "${feeds[@]}"; do echo "<li><a href=\"$arch/\">$arch</a></li>"; done
+  echo "</ul>"
+  if [ -d "$out/uclibc" ]; then
+    echo '<p><a href="uclibc/">uclibc/</a> holds the same packages linked against uClibc-ng instead of'
+    echo "musl, for firmware built on it; the feed's are static and run on either.</p>"
+  fi
   cat <<HTML
-</ul>
-<p><a href="uclibc/">uclibc/</a> holds the same packages linked against uClibc-ng instead of
-musl, for firmware built on it; the feed's are static and run on either.</p>
 </body>
 </html>
 HTML
