@@ -16,8 +16,8 @@ out=$(cd "$out" && pwd)
 cd "$root"
 # shellcheck source=../device/targets.sh
 source device/targets.sh
-# shellcheck source=../package/facts
-source package/facts
+# The package's name and version (its description needs a build's paths).
+eval "$(grep -E "^(PACKAGE|VERSION|RELEASE)='[^']*'$" package/facts)"
 
 targets=(${TARGETS:-$(target_names)})
 compilers=()
