@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034 # the facts are for the scripts that source this
 # Reads device/targets for the shell scripts (source it).
 targets_file="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/targets"
 

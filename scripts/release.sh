@@ -19,7 +19,7 @@ source device/targets.sh
 # The package's name and version (its description needs a build's paths).
 eval "$(grep -E "^(PACKAGE|VERSION|RELEASE)='[^']*'$" package/facts)"
 
-targets=(${TARGETS:-$(target_names)})
+read -r -a targets <<<"${TARGETS:-$(target_names | tr '\n' ' ')}"
 compilers=()
 for target in "${targets[@]}"; do
   target_facts "$target"
