@@ -5,14 +5,15 @@
 # the same files give the same bytes. Then the stand-in package manager
 # (opkg.sh) installs from it as the README says: the source line, update,
 # install by name, an upgrade to a newer version in the same feed that keeps
-# the password, and a file that does not match its stanza refused.
+# the password, and a file that does not match its stanza refused. The feed
+# is served as the README says, by busybox httpd.
 # Usage: feed_test.sh BUILD_DIR
 set -uo pipefail
 build=${1:?}
 # shellcheck source=../support/harness.sh
 source "$(dirname "$0")/../support/harness.sh"
 root=$harness_root
-skip_if_missing "$(missing_tools unshare md5sum sha256sum gzip)"
+skip_if_missing "$(missing_tools unshare md5sum sha256sum gzip busybox curl)"
 use_build "$build"
 
 feed="$work/feed/$IPK_ARCH"
@@ -69,6 +70,11 @@ check "a package of another architecture is refused in the folder ($said)" [ $? 
 check_equal "and the index stays" "$(cat "$feed/Packages")" "$(cat "$work/again/Packages")"
 
 echo "== installed by name from the feed"
+# Served as the README serves a release: busybox httpd, here on 127.0.0.1.
+port=$(free_port)
+busybox httpd -f -p "127.0.0.1:$port" -h "$work" &
+stop_at_exit $!
+wait_for_server "$port" || fail "busybox httpd did not start"
 OPT="$work/device/opt"
 mkdir -p "$OPT/etc"
 in_device() { (with_opt "$OPT" bash "$root/tests/package/opkg.sh" "$@"); }
@@ -80,7 +86,7 @@ printf 'arch all 1\narch noarch 1\narch %s 10\n' "$IPK_ARCH" >"$OPT/etc/opkg.con
 arch=$(in_device print-architecture | awk '$2 != "all" && $2 != "noarch"' | sort -k3,3n | tail -n 1 |
        cut -d' ' -f2)
 check_equal "the device's architecture is the package's" "$IPK_ARCH" "$arch"
-echo "src/gz $PACKAGE file://$work/served" >>"$OPT/etc/opkg.conf"
+echo "src/gz $PACKAGE http://127.0.0.1:$port/served" >>"$OPT/etc/opkg.conf"
 check "opkg update" in_device update
 said=$(in_device install "$PACKAGE" 2>&1)
 check "opkg install $PACKAGE ($said)" [ $? -eq 0 ]
@@ -108,12 +114,12 @@ for wrong in "Size: 1" "MD5Sum: 0123456789abcdef0123456789abcdef" \
       { print }' "$work/served/Packages" >"$work/wrong/Packages"
     gzip -9n <"$work/wrong/Packages" >"$work/wrong/Packages.gz"
   fi
-  sed -i "s|file://$work/served|file://$work/wrong|" "$OPT/etc/opkg.conf"
+  sed -i "s|/served\$|/wrong|" "$OPT/etc/opkg.conf"
   in_device update
   said=$(in_device upgrade "$PACKAGE" 2>&1)
   check "a feed whose $wrong disagrees is refused ($said)" [ $? -ne 0 ]
   check "and the installed version stays" [ ! -e "$OPT/$PAGE_DIR/version.txt" ]
-  sed -i "s|file://$work/wrong|file://$work/served|" "$OPT/etc/opkg.conf"
+  sed -i "s|/wrong\$|/served|" "$OPT/etc/opkg.conf"
   rm -rf "$work/wrong"
 done
 

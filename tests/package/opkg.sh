@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A stand-in for the /opt add-on area's package manager, run where /opt is
 # the device's (with_opt): its feeds are the src/gz lines of
-# /opt/etc/opkg.conf (file:// addresses), its architectures the arch lines.
+# /opt/etc/opkg.conf (http:// addresses), its architectures the arch lines.
 #   opkg.sh print-architecture   the arch lines, as "arch NAME PRIORITY"
 #   opkg.sh update               each feed's Packages.gz, unpacked to a list
 #   opkg.sh install NAME         the newest NAME of the lists, unless installed
@@ -34,13 +34,17 @@ newest_stanza() { # NAME
 }
 field() { sed -n "s/^$1: //p"; } # FIELD < stanza
 
+fetch() { curl -fsS --max-time 30 "$1"; } # URL
+
 fetch_and_install() { # STANZA
-  local stanza=$1 url file work arch
-  url=$(field Feed <<<"$stanza")
-  file="${url#file://}/$(field Filename <<<"$stanza")"
+  local stanza=$1 work arch file
   arch=$(field Architecture <<<"$stanza")
   awk -v arch="$arch" '$1 == "arch" && $2 == arch { found = 1 } END { exit !found }' "$conf" ||
     { say "$arch is not an architecture of this device"; return 1; }
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' RETURN
+  file="$work/$(field Filename <<<"$stanza")"
+  fetch "$(field Feed <<<"$stanza")/$(field Filename <<<"$stanza")" >"$file" || return 1
   [ "$(stat -c %s "$file")" = "$(field Size <<<"$stanza")" ] ||
     { say "$file: size differs from the feed's"; return 1; }
   [ "$(md5sum <"$file" | cut -d' ' -f1)" = "$(field MD5Sum <<<"$stanza")" ] ||
@@ -49,8 +53,6 @@ fetch_and_install() { # STANZA
     { say "$file: SHA256sum differs from the feed's"; return 1; }
   local name files old
   name=$(field Package <<<"$stanza")
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' RETURN
   (cd "$work" && tar -xzf "$file" && mkdir control && tar -xzf control.tar.gz -C control)
   files=$(tar -tzf "$work/data.tar.gz" | sed -n 's|^\./\(.*[^/]\)$|/\1|p')
   if [ -f "$info/$name.list" ]; then
@@ -72,7 +74,7 @@ case ${1:-} in
   update)
     mkdir -p "$lists"
     while read -r name url; do
-      gzip -dc "${url#file://}/Packages.gz" >"$lists/$name" || { say "cannot fetch $url"; exit 1; }
+      fetch "$url/Packages.gz" | gzip -dc >"$lists/$name" || { say "cannot fetch $url"; exit 1; }
     done < <(feeds) ;;
   install | upgrade)
     stanza=$(newest_stanza "${2:?a package name}")
