@@ -160,22 +160,4 @@ TEST(CloudStatus, ALogGivesOneRowOfItsFirst520Bytes) {
     EXPECT_EQ(read_log("missing", record), -1);
 }
 
-// An id holding '/' is a path: through a link on the disk it would lead
-// anywhere, and O_NOFOLLOW guards only its last component.
-TEST(CloudStatus, ReadLogNeverTakesAPath) {
-    Temp_dir temp;
-    make_dir(temp.path() + "/logs");
-    make_dir(temp.path() + "/elsewhere");
-    write_file(temp.path() + "/elsewhere/shadow", "qsecret");
-    make_symlink(temp.path() + "/elsewhere", temp.path() + "/logs/box");
-    make_dir(temp.path() + "/logs/webdav");
-    write_file(temp.path() + "/logs/webdav/x", "qinside");
-    const Log_dir_on logs(temp.path() + "/logs");
-    for (const char* id : {"box/shadow", "webdav/x", "webdav/", "/"}) {
-        Log_record record;
-        EXPECT_EQ(read_log(id, record), -1) << id;
-        EXPECT_EQ(record.length, 0u) << id;
-    }
-}
-
 } // namespace

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Captured_output captured;
 #ifdef FUZZ_CLOUD_STATUS
-    answer_cloud_status_request(query.get(), "Cloud.conf", captured.out());
+    answer_cloud_status_request(query.get(), captured.out());
 #else
     answer_mount_folders_request(query.get(), captured.out());
 #endif
