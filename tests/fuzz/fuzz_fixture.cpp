@@ -39,50 +39,26 @@ void remove_fixture() {
         std::system(("rm -rf '" + fixture_root + "'").c_str());
 }
 
-Folder_id id_of(int fd) {
+// The folder path leads to, or none: the id of no file.
+Folder_id id_of(const char* path) {
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
-        std::abort();
+    if (::stat(path, &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
     return {info.st_dev, info.st_ino};
 }
 
-// The entries of folder in the order its directory stream yields them.
-std::vector<std::string> stream_order(const std::string& folder) {
+// The entries of folder that wanted holds, in stream order.
+template <typename Wanted>
+std::vector<std::string> in_stream_order(const std::string& folder, const Wanted& wanted) {
     std::vector<std::string> names;
     DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr)
-        std::abort();
-    while (const dirent* entry = ::readdir(dir))
-        names.emplace_back(entry->d_name);
-    ::closedir(dir);
+    while (const dirent* entry = dir != nullptr ? ::readdir(dir) : nullptr) {
+        if (wanted.count(entry->d_name) != 0)
+            names.emplace_back(entry->d_name);
+    }
+    if (dir != nullptr)
+        ::closedir(dir);
     return names;
-}
-
-// Notes the listing of folder: the names of listed, in stream order.
-void note_listing(const std::string& folder, const std::set<std::string>& listed) {
-    std::vector<std::string> names;
-    for (const std::string& name : stream_order(folder)) {
-        if (listed.count(name) != 0)
-            names.push_back(name);
-    }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    listings[id_of(fd)] = folder_rows(names);
-    ::close(fd);
-}
-
-// Notes the status rows of the log folder: the rows of the entries that give
-// one, in stream order.
-void note_status(const std::string& folder, const std::map<std::string, Row>& rows_by_name) {
-    std::vector<Row> rows;
-    for (const std::string& name : stream_order(folder)) {
-        const auto row = rows_by_name.find(name);
-        if (row != rows_by_name.end())
-            rows.push_back(row->second);
-    }
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    log_folder = id_of(fd);
-    ::close(fd);
-    log_rows = status_rows(rows);
 }
 
 } // namespace
@@ -120,38 +96,36 @@ void enter_fuzz_fixture() {
 
     // What the folders of the fixture list; the others list nothing.
     const std::map<std::string, std::set<std::string>> listed = {
-        {".", {"disk"}},
         {"disk", {"Cloud", "Music", "q\"uote", "<b>", "link"}},
         {"disk/Music", {"Albums"}},
         {"disk/Cloud/.logs", {"skydrive"}},
     };
-    note_listing(".", listed.at("."));
+    listings[id_of(".")] = folder_rows({"disk"});
     for (const char* folder : folders) {
         const auto names = listed.find(folder);
-        note_listing(folder, names != listed.end() ? names->second : std::set<std::string>{});
+        listings[id_of(folder)] =
+            names != listed.end() ? folder_rows(in_stream_order(folder, names->second)) : "";
     }
-    note_status("disk/Cloud/.logs",
-                {
-                    {"webdav", {"WebDAV", "", "Sync", "hello"}},
-                    {"old-webdav", {"WebDAV", "", "Sync", "hello"}}, // the id webdav
-                    {"box", {"Box.net", "", "", ""}},
-                    {"plovenquartzel", {"PlovenQuartzel", "", "Error", "\"<x>\"\n\x01"}},
-                    {"skydrive", {"SkyDrive", "", "", ""}}, // a folder: an empty record
-                    {"box.fifo", {"", "", "", ""}},         // a FIFO: the same, and no label
-                });
+    const std::map<std::string, Row> status = {
+        {"webdav", {"WebDAV", "", "Sync", "hello"}},
+        {"old-webdav", {"WebDAV", "", "Sync", "hello"}}, // the id webdav
+        {"box", {"Box.net", "", "", ""}},
+        {"plovenquartzel", {"PlovenQuartzel", "", "Error", "\"<x>\"\n\x01"}},
+        {"skydrive", {"SkyDrive", "", "", ""}}, // a folder: an empty record
+        {"box.fifo", {"", "", "", ""}},         // a FIFO: the same, and no label
+    };
+    std::vector<Row> rows;
+    for (const std::string& name : in_stream_order("disk/Cloud/.logs", status))
+        rows.push_back(status.at(name));
+    log_folder = id_of("disk/Cloud/.logs");
+    log_rows = status_rows(rows);
 }
 
 bool expected_listing(const char* path, std::string& body) {
-    body.clear();
-    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    const auto listing = listings.find(id_of(fd));
-    ::close(fd);
-    if (listing == listings.end())
-        return false;
-    body = listing->second;
-    return true;
+    const auto listing = listings.find(id_of(path));
+    body = listing != listings.end() ? listing->second : "";
+    // A path that leads to no folder gives no body.
+    return listing != listings.end() || id_of(path) == Folder_id{};
 }
 
 bool expected_status(const char* base, std::string& body) {
@@ -162,9 +136,10 @@ bool expected_status(const char* base, std::string& body) {
     const int base_fd = ::open(*base != '\0' ? base : "/", flags);
     const int cloud_fd = base_fd < 0 ? -1 : ::openat(base_fd, "Cloud", flags | O_NOFOLLOW);
     const int logs_fd = cloud_fd < 0 ? -1 : ::openat(cloud_fd, ".logs", flags | O_NOFOLLOW);
+    struct stat info {};
     bool known = true;
-    if (logs_fd >= 0) {
-        known = id_of(logs_fd) == log_folder;
+    if (logs_fd >= 0 && ::fstat(logs_fd, &info) == 0) {
+        known = Folder_id{info.st_dev, info.st_ino} == log_folder;
         if (known)
             body = log_rows;
     }
