@@ -31,7 +31,7 @@ struct Param_table {
 
 Param_table table;
 
-Param* find_latest(const char* name) {
+const Param* find_latest(const char* name) {
     for (std::size_t i = table.count; i > 0; --i) {
         if (std::strcmp(table.params[i - 1].name, name) == 0)
             return &table.params[i - 1];
