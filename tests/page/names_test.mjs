@@ -25,6 +25,7 @@ test('every character that cannot be seen is marked, and a name of only those is
     ['Photos\u3164', 'Photos\u27e8U+3164\u27e9', ''],
     ['invoice\u202efdp.exe', 'invoice\u27e8RLO\u27e9fdp.exe', ''], // short names where they exist
     ['a\u200bb\ufeff', 'a\u27e8ZWSP\u27e9b\u27e8BOM\u27e9', ''],
+    ['a\ufff9b', 'a\u27e8U+FFF9\u27e9b', ''],    // a format character that is not ignorable
     ['a\u0001b\u007f\u0085', 'a\u27e8U+0001\u27e9b\u27e8U+007F\u27e9\u27e8U+0085\u27e9', ''], // controls
     ['Photos ', 'Photos\u2423', ''],               // spaces at either end
     [' Photos', '\u2423Photos', ''],
