@@ -32,16 +32,14 @@ function marked(character) {
 // How a name is shown: the text, each unseen character marked (a symbol
 // for a space, a tab or a line end, else its short name or code point in
 // angle brackets), and a label for a screen reader when nothing else of the
-// name can be seen (only marked characters, or none).
+// name can be seen (only marked characters, or none). The label holds what
+// is shown, so that what one sees is what one can say to choose it.
 export function shownName(text) {
   const shown = text.replace(markedPattern, (run) => [...run].map(marked).join(''));
   if (!wholeNamePattern.test(text)) return { text: shown, label: '' };
   const count = [...text].length;
-  return {
-    text: shown || '\u2205',
-    label: count === 0 ? 'a name with no characters' :
-      `a name of ${count} blank character${count === 1 ? '' : 's'}`,
-  };
+  if (count === 0) return { text: '\u2205', label: 'a name with no characters' };
+  return { text: shown, label: `a name of ${count} blank character${count === 1 ? '' : 's'}: ${shown}` };
 }
 
 // How a name's bytes are shown.

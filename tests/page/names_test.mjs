@@ -10,7 +10,7 @@ import { addressOf, placeOf } from '../../www/place.js';
 const text = (bytes) => Buffer.from(bytes).toString('latin1');
 
 test('every character that cannot be seen is marked, and a name of only those is labelled', () => {
-  const blank = (count) => `a name of ${count} blank character${count === 1 ? '' : 's'}`;
+  const blank = (count, shown) => `a name of ${count} blank character${count === 1 ? '' : 's'}: ${shown}`;
   const cases = [
     ['Photos', 'Photos', ''],
     ['Photos 2026', 'Photos 2026', ''],            // a space inside a name is seen
@@ -36,10 +36,10 @@ test('every character that cannot be seen is marked, and a name of only those is
     ['a\r\nb\u2028c\u2029', 'a\u21b5\u21b5b\u27e8U+2028\u27e9c\u27e8U+2029\u27e9', ''],
     ['a\tb', 'a\u21e5b', ''],
     ['', '\u2205', 'a name with no characters'],
-    ['  ', '\u2423\u2423', blank(2)],
-    ['\u3164', '\u27e8U+3164\u27e9', blank(1)],
-    ['\u00ad\u00ad', '\u27e8SHY\u27e9\u27e8SHY\u27e9', blank(2)],
-    [' \u200b\t', '\u2423\u27e8ZWSP\u27e9\u21e5', blank(3)],
+    ['  ', '\u2423\u2423', blank(2, '\u2423\u2423')],
+    ['\u3164', '\u27e8U+3164\u27e9', blank(1, '\u27e8U+3164\u27e9')],
+    ['\u00ad\u00ad', '\u27e8SHY\u27e9\u27e8SHY\u27e9', blank(2, '\u27e8SHY\u27e9\u27e8SHY\u27e9')],
+    [' \u200b\t', '\u2423\u27e8ZWSP\u27e9\u21e5', blank(3, '\u2423\u27e8ZWSP\u27e9\u21e5')],
   ];
   for (const [name, shown, label] of cases) {
     assert.deepEqual(shownName(name), { text: shown, label }, JSON.stringify(name));
