@@ -83,6 +83,15 @@ CONF
   wait_for_server "$LIGHTTPD_PORT"
 }
 
+# The command that serves DIR with busybox httpd on ADDRESS:PORT in the
+# foreground, as the demo does, in DEMO_SERVER: never as root. Started by
+# root it runs as nobody, so that its programs list only what every local
+# user may.
+demo_server() { # DIR ADDRESS:PORT
+  DEMO_SERVER=(busybox httpd -f -p "$2" -h "$1")
+  [ "$(id -u)" -ne 0 ] || DEMO_SERVER+=(-u nobody)
+}
+
 # Builds both programs (Release, no tests) into BUILD, reading their
 # configuration from CONF_PATH, with any further CMake options, from this
 # checkout or the one PROGRAMS_SOURCE names.
