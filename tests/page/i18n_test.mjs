@@ -7,26 +7,23 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import test from 'node:test';
-import { pathToFileURL } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 
-// The page's modules are .js files without a package, which Node would read
-// as CommonJS: they are read from a copy in a folder of the test's own that
-// says they are modules. lang/de.js is left out of a second copy, as a
+import * as i18n from '../../www/i18n.js';
+
+const { languages, chooseLanguage, loadLanguage, text } = i18n;
+const catalogue = async (code) => (await import(`../../www/lang/${code}.js`)).default;
+const english = await catalogue('en');
+
+// A copy of the page in a folder of the test's own, without lang/de.js: a
 // catalogue the server cannot give.
-const www = new URL('../../www/', import.meta.url);
-const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'page-i18n-'));
-process.on('exit', () => fs.rmSync(scratch, { recursive: true, force: true }));
-function copyPage(name, leaveOut = []) {
-  const folder = path.join(scratch, name);
-  fs.cpSync(www, folder, { recursive: true, filter: (file) => !leaveOut.includes(path.relative(www.pathname, file)) });
-  fs.writeFileSync(path.join(folder, 'package.json'), '{"type": "module"}\n');
+function pageWithout(file) {
+  const www = fileURLToPath(new URL('../../www/', import.meta.url));
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'page-i18n-'));
+  process.on('exit', () => fs.rmSync(folder, { recursive: true, force: true }));
+  fs.cpSync(www, folder, { recursive: true, filter: (name) => path.relative(www, name) !== file });
   return folder;
 }
-const page = copyPage('page');
-const i18n = await import(pathToFileURL(path.join(page, 'i18n.js')));
-const { languages, chooseLanguage, loadLanguage, text } = i18n;
-const catalogue = async (code) => (await import(pathToFileURL(path.join(page, 'lang', `${code}.js`)))).default;
-const english = await catalogue('en');
 
 const placeholders = (entry) => [...new Set([...(typeof entry === 'string' ? [entry] : Object.values(entry))]
   .flatMap((form) => [...form.matchAll(/\{(\w+)\}/g)].map((match) => match[1])))].sort();
@@ -118,7 +115,7 @@ test('the language: the address, else the browser\'s first that the page has, el
 });
 
 test('a catalogue that cannot be loaded gives English, silently', async () => {
-  const withoutGerman = await import(pathToFileURL(path.join(copyPage('without-de', ['lang/de.js']), 'i18n.js')));
+  const withoutGerman = await import(pathToFileURL(path.join(pageWithout('lang/de.js'), 'i18n.js')));
   const said = [];
   const { error, warn, log } = console;
   console.error = console.warn = console.log = (...words) => said.push(words.join(' '));
