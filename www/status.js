@@ -33,20 +33,38 @@ export function statusSummary(rows) {
   return attention.join(' \u00b7 ');
 }
 
+// The rows carry no id of their log, and two logs can share a label (two
+// unnamed ones, or two that read the same file): a row is known by its
+// label and which row of that label it is, in the order the program wrote
+// them. Gives a key for each row.
+function rowKeys(rows) {
+  const seen = new Map();
+  return rows.map(([label]) => {
+    const occurrence = (seen.get(label) ?? 0) + 1;
+    seen.set(label, occurrence);
+    return JSON.stringify([label, occurrence]);
+  });
+}
+
 // What changed between two reads, as sentences: only changes are announced,
 // never the clock.
 export function statusChanges(before, after) {
   if (before === null) return [];
-  const previous = new Map(before.map(([label, status]) => [label, status]));
+  const beforeKeys = rowKeys(before);
+  const previous = new Map(beforeKeys.map((key, i) => [key, before[i][1]]));
+  const afterKeys = rowKeys(after);
   const changes = [];
-  for (const [label, status] of after) {
-    if (!previous.has(label)) changes.push(`${providerName(label)} appeared: ${status || 'no status'}.`);
-    else if (previous.get(label) !== status) {
+  after.forEach(([label, status], i) => {
+    const key = afterKeys[i];
+    if (!previous.has(key)) changes.push(`${providerName(label)} appeared: ${status || 'no status'}.`);
+    else if (previous.get(key) !== status) {
       changes.push(`${providerName(label)} is now ${status || 'without status'} ` +
-                   `(was ${previous.get(label) || 'without status'}).`);
+                   `(was ${previous.get(key) || 'without status'}).`);
     }
-  }
-  const now = new Set(after.map(([label]) => label));
-  for (const [label] of before) if (!now.has(label)) changes.push(`${providerName(label)} is gone.`);
+  });
+  const now = new Set(afterKeys);
+  beforeKeys.forEach((key, i) => {
+    if (!now.has(key)) changes.push(`${providerName(before[i][0])} is gone.`);
+  });
   return changes;
 }
