@@ -71,7 +71,7 @@ export function languageShown() {
 // A key the catalogue lacks is taken from the English one (the tests see
 // that none lacks one); a key that no catalogue has shows as itself.
 export function text(key, values = {}) {
-  let entry = shown.table[key] ?? english[key] ?? key;
+  let entry = (Object.hasOwn(shown.table, key) ? shown.table[key] : english[key]) ?? key;
   if (typeof entry === 'object') entry = entry[shown.plural.select(values.count)] ?? entry.other;
   return entry.replace(/\{(\w+)\}/g, (placeholder, name) => {
     if (!(name in values)) return placeholder;
@@ -80,7 +80,7 @@ export function text(key, values = {}) {
 }
 
 export function hasText(key) {
-  return key in english;
+  return Object.hasOwn(english, key);
 }
 
 export function formatNumber(number) {

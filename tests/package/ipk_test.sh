@@ -36,13 +36,15 @@ check_equal "Architecture" "$IPK_ARCH" "$(field Architecture)"
 listed_size=$(tar -tvzf "$work/outer/data.tar.gz" | awk '/^-/ { sum += $3 } END { print sum + 0 }')
 check_equal "Installed-Size is the bytes of the unpacked files" "$listed_size" "$(field Installed-Size)"
 
-page_files=(index.html style.css app.js bytes.js config.js disks.js dom.js failures.js folders.js lister.js
-            listing.js names.js place.js reading.js rows.js status.js status-panel.js)
+page_files=(index.html style.css app.js bytes.js config.js disks.js dom.js failures.js folders.js i18n.js
+            lister.js listing.js names.js place.js reading.js rows.js status.js status-panel.js)
+# and the catalogue of each language
+mapfile -t -O ${#page_files[@]} page_files < <(cd "$harness_root/www" && printf '%s\n' lang/*.js)
 check_equal "the files" "$(printf '%s\n' "./opt/$CGI_INSTALL_DIR/cloud_status" \
   "./opt/$CGI_INSTALL_DIR/mount_folders" "${page_files[@]/#/./opt/$PAGE_DIR/}" ".$SNIPPET" \
   ".$PASSWORD_COMMAND" | sort)" "$(cd "$work/data" && find . -type f | sort)"
 check_equal "every file of the page is installed" "$(printf '%s\n' "${page_files[@]}" | sort)" \
-  "$(ls "$harness_root/www")"
+  "$(cd "$harness_root/www" && find . -type f | sed 's|^\./||' | sort)"
 for page in "${page_files[@]}"; do
   check "the page's $page" cmp "$harness_root/www/$page" "$work/data/opt/$PAGE_DIR/$page"
 done

@@ -18,12 +18,16 @@ export default {
   configHeading: 'Konfiguration der Cloud-Synchronisation',
   configField: 'Feld {number}',
 
-  noAnswer: 'Das Gerät antwortet nicht.',
-  login: 'Das Gerät fragt erneut nach dem Passwort: Laden Sie die Seite neu, um sich anzumelden.',
-  cut: 'Das Gerät hat während des Lesens aufgehört zu antworten.',
-  unreadable: 'Die Antwort des Geräts konnte nicht gelesen werden.',
-  refused: 'Der Webserver weigert sich, diesen Ordner abzufragen: Sein Name oder ein Name darüber ' +
-           'enthält Bytes, die kein Text sind.',
+  'failure.noAnswer': 'Das Gerät antwortet nicht.',
+  'failure.login': 'Das Gerät fragt erneut nach dem Passwort: Laden Sie die Seite neu, um sich anzumelden.',
+  'failure.forbidden': 'Das Gerät lässt keine Anfrage dieser Seite zu: Sein Webserver verbietet sie.',
+  'failure.missing': 'Das Gerät hat nicht, was diese Seite anfragt: Das Paket ist vielleicht nicht ' +
+                     'vollständig installiert.',
+  'failure.refusedBytes': 'Der Webserver weigert sich, diesen Ordner abzufragen: Sein Name oder ein Name ' +
+                          'darüber enthält Bytes, die kein Text sind.',
+  'failure.refused': 'Das Gerät hat die Anfrage abgelehnt.',
+  'failure.cut': 'Das Gerät hat während des Lesens aufgehört zu antworten.',
+  'failure.unreadable': 'Die Antwort des Geräts konnte nicht gelesen werden.',
 
   readingFolder: 'Ordner wird gelesen: bisher {count} …',
   filterMatches: 'Passend zum Filter: {shown} von {total}.',
@@ -40,7 +44,8 @@ export default {
   noDisk: 'Kein Datenträger angeschlossen: In {folder} ist nichts eingehängt.',
   nameNotText: 'Ein Teil dieses Namens ist kein Text: \ufffd steht für seine Bytes',
   blankNameEmpty: 'ein Name ohne Zeichen',
-  blankName: { one: 'ein Name aus {count} Leerzeichen', other: 'ein Name aus {count} Leerzeichen' },
+  blankName: { one: 'ein Name aus {count} Leerzeichen: {shown}',
+               other: 'ein Name aus {count} Leerzeichen: {shown}' },
 
   noDiskStatus: 'Kein Datenträger, also kein Status der Cloud-Synchronisation.',
   'explain.Initialing': 'Wird vorbereitet: Die Synchronisation startet.',

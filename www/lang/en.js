@@ -23,12 +23,16 @@ export default {
   configField: 'Field {number}',
 
   // What went wrong in asking the device
-  noAnswer: 'The device does not answer.',
-  login: 'The device asks for the password again: reload the page to log in.',
-  cut: 'The device stopped answering while it was being read.',
-  unreadable: 'The device’s answer could not be read.',
-  refused: 'The web server refuses to ask for this folder: its name, or a name above it, holds bytes ' +
-           'that are not text.',
+  'failure.noAnswer': 'The device does not answer.',
+  'failure.login': 'The device asks for the password again: reload the page to log in.',
+  'failure.forbidden': 'The device does not let this page ask it: its web server forbids the request.',
+  'failure.missing': 'The device does not have what this page asks for: the package may not be installed ' +
+                     'completely.',
+  'failure.refusedBytes': 'The web server refuses to ask for this folder: its name, or a name above it, ' +
+                          'holds bytes that are not text.',
+  'failure.refused': 'The device refused the request.',
+  'failure.cut': 'The device stopped answering while it was being read.',
+  'failure.unreadable': 'The device’s answer could not be read.',
 
   // The folder list
   readingFolder: 'Reading the folder: {count} so far…',
@@ -45,7 +49,8 @@ export default {
   noDisk: 'No disk is plugged in: nothing is mounted in {folder}.',
   nameNotText: 'Part of this name is not text: \ufffd stands for its bytes',
   blankNameEmpty: 'a name with no characters',
-  blankName: { one: 'a name of {count} blank character', other: 'a name of {count} blank characters' },
+  blankName: { one: 'a name of {count} blank character: {shown}',
+               other: 'a name of {count} blank characters: {shown}' },
 
   // The cloud sync status
   noDiskStatus: 'No disk, so no cloud sync status.',

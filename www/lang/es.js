@@ -18,12 +18,17 @@ export default {
   configHeading: 'Configuración de la sincronización en la nube',
   configField: 'Campo {number}',
 
-  noAnswer: 'El dispositivo no responde.',
-  login: 'El dispositivo vuelve a pedir la contraseña: recargue la página para iniciar sesión.',
-  cut: 'El dispositivo dejó de responder mientras se leía.',
-  unreadable: 'No se pudo leer la respuesta del dispositivo.',
-  refused: 'El servidor web se niega a pedir esta carpeta: su nombre, o el de una carpeta superior, ' +
-           'contiene bytes que no son texto.',
+  'failure.noAnswer': 'El dispositivo no responde.',
+  'failure.login': 'El dispositivo vuelve a pedir la contraseña: recargue la página para iniciar sesión.',
+  'failure.forbidden': 'El dispositivo no permite consultas de esta página: su servidor web prohíbe la ' +
+                       'solicitud.',
+  'failure.missing': 'El dispositivo no tiene lo que pide esta página: puede que el paquete no esté ' +
+                     'instalado del todo.',
+  'failure.refusedBytes': 'El servidor web se niega a pedir esta carpeta: su nombre, o el de una carpeta ' +
+                          'superior, contiene bytes que no son texto.',
+  'failure.refused': 'El dispositivo rechazó la solicitud.',
+  'failure.cut': 'El dispositivo dejó de responder mientras se leía.',
+  'failure.unreadable': 'No se pudo leer la respuesta del dispositivo.',
 
   readingFolder: 'Leyendo la carpeta: {count} hasta ahora…',
   filterMatches: 'Coinciden con el filtro: {shown} de {total}.',
@@ -40,9 +45,9 @@ export default {
   noDisk: 'No hay ningún disco conectado: no hay nada montado en {folder}.',
   nameNotText: 'Parte de este nombre no es texto: \ufffd representa sus bytes',
   blankNameEmpty: 'un nombre sin caracteres',
-  blankName: { one: 'un nombre de {count} carácter en blanco',
-               many: 'un nombre de {count} de caracteres en blanco',
-               other: 'un nombre de {count} caracteres en blanco' },
+  blankName: { one: 'un nombre de {count} carácter en blanco: {shown}',
+               many: 'un nombre de {count} de caracteres en blanco: {shown}',
+               other: 'un nombre de {count} caracteres en blanco: {shown}' },
 
   noDiskStatus: 'Sin disco no hay estado de la sincronización en la nube.',
   'explain.Initialing': 'Preparándose: la sincronización se está iniciando.',

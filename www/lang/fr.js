@@ -19,12 +19,17 @@ export default {
   configHeading: 'Configuration de la synchronisation cloud',
   configField: 'Champ {number}',
 
-  noAnswer: 'L’appareil ne répond pas.',
-  login: 'L’appareil redemande le mot de passe\u00a0: rechargez la page pour vous connecter.',
-  cut: 'L’appareil a cessé de répondre pendant la lecture.',
-  unreadable: 'La réponse de l’appareil n’a pas pu être lue.',
-  refused: 'Le serveur web refuse de demander ce dossier\u00a0: son nom, ou celui d’un dossier ' +
-           'au-dessus, contient des octets qui ne sont pas du texte.',
+  'failure.noAnswer': 'L’appareil ne répond pas.',
+  'failure.login': 'L’appareil redemande le mot de passe\u00a0: rechargez la page pour vous connecter.',
+  'failure.forbidden': 'L’appareil ne laisse pas cette page l’interroger\u00a0: son serveur web interdit ' +
+                       'la requête.',
+  'failure.missing': 'L’appareil n’a pas ce que cette page demande\u00a0: le paquet n’est peut-être pas ' +
+                     'installé entièrement.',
+  'failure.refusedBytes': 'Le serveur web refuse de demander ce dossier\u00a0: son nom, ou celui d’un ' +
+                          'dossier au-dessus, contient des octets qui ne sont pas du texte.',
+  'failure.refused': 'L’appareil a refusé la requête.',
+  'failure.cut': 'L’appareil a cessé de répondre pendant la lecture.',
+  'failure.unreadable': 'La réponse de l’appareil n’a pas pu être lue.',
 
   readingFolder: 'Lecture du dossier\u00a0: {count} pour l’instant…',
   filterMatches: 'Correspondant au filtre\u00a0: {shown} sur {total}.',
@@ -42,9 +47,9 @@ export default {
   noDisk: 'Aucun disque n’est branché\u00a0: rien n’est monté dans {folder}.',
   nameNotText: 'Une partie de ce nom n’est pas du texte\u00a0: \ufffd remplace ses octets',
   blankNameEmpty: 'un nom sans aucun caractère',
-  blankName: { one: 'un nom de {count} caractère blanc',
-               many: 'un nom de {count} de caractères blancs',
-               other: 'un nom de {count} caractères blancs' },
+  blankName: { one: 'un nom de {count} caractère blanc\u00a0: {shown}',
+               many: 'un nom de {count} de caractères blancs\u00a0: {shown}',
+               other: 'un nom de {count} caractères blancs\u00a0: {shown}' },
 
   noDiskStatus: 'Aucun disque, donc aucun état de synchronisation cloud.',
   'explain.Initialing': 'Préparation\u00a0: la synchronisation démarre.',

@@ -18,11 +18,14 @@ export default {
   configHeading: '云同步配置',
   configField: '字段 {number}',
 
-  noAnswer: '设备没有响应。',
-  login: '设备再次要求输入密码：请重新加载页面以登录。',
-  cut: '读取过程中设备停止了响应。',
-  unreadable: '无法读取设备的响应。',
-  refused: 'Web 服务器拒绝请求此文件夹：它的名称或上级文件夹的名称含有不是文本的字节。',
+  'failure.noAnswer': '设备没有响应。',
+  'failure.login': '设备再次要求输入密码：请重新加载页面以登录。',
+  'failure.forbidden': '设备不允许此页面向它发出请求：它的 Web 服务器禁止了该请求。',
+  'failure.missing': '设备上没有此页面请求的内容：软件包可能没有完整安装。',
+  'failure.refusedBytes': 'Web 服务器拒绝请求此文件夹：它的名称或上级文件夹的名称含有不是文本的字节。',
+  'failure.refused': '设备拒绝了该请求。',
+  'failure.cut': '读取过程中设备停止了响应。',
+  'failure.unreadable': '无法读取设备的响应。',
 
   readingFolder: '正在读取文件夹：已读取 {count} 个…',
   filterMatches: '符合筛选条件：{shown} 个，共 {total} 个。',
@@ -38,7 +41,7 @@ export default {
   noDisk: '没有插入磁盘：{folder} 中没有挂载任何内容。',
   nameNotText: '此名称有一部分不是文本：\ufffd 代表其中的字节',
   blankNameEmpty: '没有任何字符的名称',
-  blankName: { other: '由 {count} 个空白字符组成的名称' },
+  blankName: { other: '由 {count} 个空白字符组成的名称：{shown}' },
 
   noDiskStatus: '没有磁盘，因此没有云同步状态。',
   'explain.Initialing': '准备中：同步正在启动。',

@@ -1,6 +1,6 @@
 // The check that finds English text outside the catalogue: what it takes for
 // text and what for code, in modules and in markup.
-// Usage: node --test tests/page/page_literals_test.mjs
+// Usage: node --test tests/page/literals_test.mjs
 import assert from 'node:assert/strict';
 import test from 'node:test';
 import { isEnglishText, markupTexts, moduleStrings } from './page_literals.mjs';
