@@ -83,10 +83,6 @@ export function hasText(key) {
   return Object.hasOwn(english, key);
 }
 
-export function formatNumber(number) {
-  return shown.number.format(number);
-}
-
 // A time of day, such as 14:41:08, as the language writes it.
 export function formatTime(date) {
   return shown.time.format(date);

@@ -59,6 +59,7 @@ async function openIn(browser, options, url, settled) {
 // phone-zh.png); oddNames the query of a folder of awkward names.
 export async function checkLanguages(browser, { pageUrl, pageWith, settled, httpCredentials, screenshots,
                                                 oddNames }) {
+  const summaries = []; // where the summary ends at 320 px, in each language
   const open = (locale, url) => openIn(browser, { locale, httpCredentials }, url, settled);
   for (const code of languages) {
     const texts = await catalogue(code);
@@ -116,6 +117,7 @@ export async function checkLanguages(browser, { pageUrl, pageWith, settled, http
     assert.equal(layout.scroll, 0, `${where}: no sideways scroll at 320 px`);
     assert.deepEqual(layout.outside, [], `${where}: nothing wider than the screen at 320 px`);
     assert.ok(layout.summary < 100, `${where}: the sync summary at the top at 320 px (ends at ${layout.summary} px)`);
+    summaries.push(`${code} ${Math.round(layout.summary)} px`);
     assert.deepEqual(errors, [], `${where}: no errors`);
     await context.close();
   }
@@ -145,4 +147,5 @@ export async function checkLanguages(browser, { pageUrl, pageWith, settled, http
   }
   console.log(`languages: ${languages.join(', ')}, each with its <html lang>, no English left, axe at 390 px ` +
               `and nothing wider than 320 px; the lang parameter; English when a catalogue fails`);
+  console.log(`the sync summary ends at 320 px: ${summaries.join(', ')}`);
 }

@@ -51,6 +51,21 @@ test('every catalogue has the English keys, placeholders and its own plural cate
   }
 });
 
+test('no text of another language is left in English', async () => {
+  // Words that are the same in the language: the only texts that may match.
+  const same = [['de', 'columnStatus'], ['fr', 'columnMessage']];
+  const forms = (entry) => (typeof entry === 'string' ? [entry] : Object.values(entry));
+  const left = [];
+  for (const code of languages.filter((each) => each !== 'en')) {
+    const table = await catalogue(code);
+    for (const [key, entry] of Object.entries(english)) {
+      const words = forms(entry).filter((form) => /\p{L}/u.test(form.replace(/\{\w+\}/g, '')));
+      if (forms(table[key]).some((form) => words.includes(form))) left.push([code, key]);
+    }
+  }
+  assert.deepEqual(left, same);
+});
+
 test('counts take the plural form and the digits of each language', async () => {
   const counts = [0, 1, 2, 5, 11, 21, 22, 1234];
   const expected = {

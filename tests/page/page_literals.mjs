@@ -3,22 +3,12 @@
 // Usage: node page_literals.mjs WWW_DIR
 // Prints each text it finds as FILE:LINE: 'text' and exits 1 if there is any.
 //
-// In a module, each string literal and each fixed part of a template literal
-// is read (comments and regular expressions skipped) and taken for English
-// text when, in its free words (runs of two or more letters not joined to
-// code: not next to a digit, _, $, -, /, \, @, =, #, [ or ( and not after a
-// dot), it holds
-//  - two free words with a blank in the literal ("No disk", "Folders in "), or
-//  - a capitalised word alone ("Disk", "Up.").
-// So CSS selectors, event names, identifiers, URLs and the short names of
-// marked characters (ZWSP, RLO: capitals only) pass; the status words
-// ("Sync", "Error", ...) are the keys explain.WORD of the English catalogue
-// and pass as data. So do the arguments of an Error or a DOMException made
-// (new Error(...), new DOMException(...)) and of console.*(...): they are
-// for whoever reads the code or the console, and the page shows a text of
-// its catalogue for every failure. In index.html every text between tags and every
-// title, alt, placeholder, aria-label and aria-description holding a letter
-// is English text: the markup takes its texts from the catalogue too.
+// In a module: a string literal, or a fixed part of a template literal, of
+// two free words with a blank between them or of one capitalised word, where
+// a free word is two or more letters not joined to code; the status words
+// and the arguments of errors made and of the console pass. In index.html:
+// any text, title, alt, placeholder, aria-label or aria-description with a
+// letter. docs/page.md says why, under "No English outside the catalogue".
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';

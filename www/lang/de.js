@@ -1,6 +1,6 @@
 // The page's texts in German (see en.js).
 export default {
-  pageTitle: 'Datenträger und Cloud-Synchronisation',
+  pageTitle: 'Datenträger und Cloud-Sync',
   skipToStatus: 'Zum Status der Cloud-Synchronisation springen',
   skipList: 'Ordnerliste überspringen',
   summaryReading: 'Synchronisationsstatus wird gelesen …',
@@ -44,13 +44,13 @@ export default {
   noDisk: 'Kein Datenträger angeschlossen: In {folder} ist nichts eingehängt.',
   nameNotText: 'Ein Teil dieses Namens ist kein Text: \ufffd steht für seine Bytes',
   blankNameEmpty: 'ein Name ohne Zeichen',
-  blankName: { one: 'ein Name aus {count} Leerzeichen: {shown}',
-               other: 'ein Name aus {count} Leerzeichen: {shown}' },
+  blankName: { one: 'ein Name aus {count} leeren Zeichen: {shown}',
+               other: 'ein Name aus {count} leeren Zeichen: {shown}' },
 
   noDiskStatus: 'Kein Datenträger, also kein Status der Cloud-Synchronisation.',
   'explain.Initialing': 'Wird vorbereitet: Die Synchronisation startet.',
-  'explain.Sync': 'Synchron: Änderungen werden kopiert, sobald sie geschehen.',
-  'explain.Downup': 'Kopiert in beide Richtungen: hoch und herunter.',
+  'explain.Sync': 'Synchronisiert: Änderungen werden kopiert, sobald sie geschehen.',
+  'explain.Downup': 'Kopiert in beide Richtungen: Hoch- und Herunterladen.',
   'explain.Seeding': 'Die Dateien dieses Geräts werden zum ersten Mal hochgeladen.',
   'explain.Downloading': 'Dateien werden aus der Cloud auf dieses Gerät kopiert.',
   'explain.Stop': 'Angehalten: Nichts wird kopiert, bis die Synchronisation wieder gestartet wird.',

@@ -70,7 +70,7 @@ export default {
   summaryStale: 'Estado de la sincronización desactualizado (leído a las {time}): {trouble}',
   summaryNone: 'No hay sincronización en la nube en este disco.',
   summaryEntry: '{name}: {status}',
-  summaryAllSyncing: 'Los {count} sincronizando',
+  summaryAllSyncing: 'Los {count} se están sincronizando',
   summaryOthers: { one: '{count} más sincronizando', many: '{count} más sincronizando',
                    other: '{count} más sincronizando' },
   noStatus: 'sin estado',

@@ -33,7 +33,7 @@ export default {
   showAll: '显示全部 {count} 个文件夹',
   emptyFolder: '此文件夹中没有文件夹。',
   emptyDisk: '此磁盘中没有文件夹。',
-  diskGone: '此磁盘不在：可能已被拔出。',
+  diskGone: '找不到此磁盘：可能已被拔出。',
   folderGone: '此文件夹不存在（或已不存在）：可能已被移动、重命名或删除。',
   listUnreadable: '{trouble}无法读取列表；请点击“{button}”重试。',
   listHeading: '{name} 中的文件夹',
