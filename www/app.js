@@ -60,15 +60,16 @@ function showNoDisk(message) {
 }
 
 // The page in the owner's language, before it shows: the language the
-// address asks for, else the browser's first that the page has; a language
-// the page lacks goes from the address.
+// address asks for, else the browser's first that the page has. The address
+// keeps the language as the page's code (zh-TW becomes zh-Hans); one the
+// page lacks goes from it.
 async function showLanguage() {
   const asked = languageAsked(location.search);
   const { code, kept } = chooseLanguage(asked, navigator.languages ?? [navigator.language]);
   document.documentElement.lang = await loadLanguage(code);
   fillTexts(document);
   document.body.hidden = false;
-  if (asked !== null && kept === null) history.replaceState(null, '', addressOf(placeOf(location.search)));
+  if (asked !== null && asked !== kept) history.replaceState(null, '', addressOf(placeOf(location.search)));
 }
 
 async function start() {

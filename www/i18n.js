@@ -102,7 +102,7 @@ export function fillTexts(root) {
     const values = element.dataset.number === undefined ? {} : { number: Number(element.dataset.number) };
     for (const { name, value } of [...element.attributes]) {
       if (name === 'data-t') element.textContent = text(value, values);
-      else if (name.startsWith('data-t-')) element.setAttribute(name.slice('data-t-'.length), text(value, values));
+      else if (name.startsWith('data-t-')) element.setAttribute(name.slice(7), text(value, values));
     }
   }
 }

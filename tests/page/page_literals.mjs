@@ -137,6 +137,8 @@ function decodeEntities(text) {
   });
 }
 
+const shownAttribute = /\s(title|alt|placeholder|aria-label|aria-description)\s*=\s*("[^"]*"|'[^']*'|[^\s>]+)/gi;
+
 // The texts a reader sees in markup: text between tags (outside script and
 // style) and the attributes that are read out or shown.
 export function markupTexts(html) {
@@ -150,8 +152,8 @@ export function markupTexts(html) {
       found.push({ text: decodeEntities(part), line: lineAt(match.index) });
       continue;
     }
-    for (const attribute of part.matchAll(/\s(title|alt|placeholder|aria-label|aria-description)\s*=\s*("[^"]*"|'[^']*'|[^\s>]+)/gi)) {
-      found.push({ text: decodeEntities(attribute[2].replace(/^["']|["']$/g, '')), line: lineAt(match.index) });
+    for (const [, , value] of part.matchAll(shownAttribute)) {
+      found.push({ text: decodeEntities(value.replace(/^["']|["']$/g, '')), line: lineAt(match.index) });
     }
   }
   return found.filter(({ text }) => /\p{L}/u.test(text));
