@@ -8,7 +8,7 @@ export default {
   diskLabel: 'Datenträger',
   pathLabel: 'Ordnerpfad',
   up: 'Nach oben',
-  readAgain: 'Neu einlesen',
+  readAgain: 'Neu lesen',
   filterPlaceholder: 'Nach Namen filtern',
   filterLabel: 'Ordner nach Namen filtern',
   statusHeading: 'Status der Cloud-Synchronisation',
