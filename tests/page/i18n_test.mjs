@@ -8,15 +8,14 @@ import os from 'node:os';
 import path from 'node:path';
 import test from 'node:test';
 import { fileURLToPath, pathToFileURL } from 'node:url';
-
 import * as i18n from '../../www/i18n.js';
 
 const { languages, chooseLanguage, loadLanguage, text } = i18n;
 const catalogue = async (code) => (await import(`../../www/lang/${code}.js`)).default;
 const english = await catalogue('en');
 
-// A copy of the page in a folder of the test's own, without lang/de.js: a
-// catalogue the server cannot give.
+// A copy of the page in a folder of the test's own without file (such as
+// lang/de.js, a catalogue the server cannot give).
 function pageWithout(file) {
   const www = fileURLToPath(new URL('../../www/', import.meta.url));
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'page-i18n-'));
