@@ -3,13 +3,14 @@
 // the configuration, from cloud_status. Names are bytes from a stranger's
 // disk: they go into the page as text, never as markup, and back to the
 // device as the very bytes they were. This module puts the parts together
-// and moves the page from place to place.
+// and moves the page from place to place, in the owner's language.
 import { showConfig } from './config.js';
 import { disksRead, firstDisk, readDisks, showDisks, showNoDisks, startDisks } from './disks.js';
 import { element } from './dom.js';
 import { explain } from './failures.js';
 import { clearFilter, showFolders, startFolders, stopFolders } from './folders.js';
-import { addressOf, mountText, placeOf, sameDisk, showNoPath, showPath } from './place.js';
+import { chooseLanguage, fillTexts, loadLanguage, text } from './i18n.js';
+import { addressOf, languageAsked, mountText, placeOf, sameDisk, showNoPath, showPath } from './place.js';
 import { restartStatus, scheduleStatus, startStatus } from './status-panel.js';
 
 let place = null;
@@ -34,7 +35,7 @@ async function show(next, { focus = false } = {}) {
   }
   if (place.root === null) {
     const root = firstDisk();
-    if (root === null) return showNoDisk(`No disk is plugged in: nothing is mounted in ${mountText(place)}.`);
+    if (root === null) return showNoDisk(text('noDisk', { folder: mountText(place) }));
     place = { ...place, root };
     history.replaceState(null, '', addressOf(place));
   }
@@ -58,10 +59,24 @@ function showNoDisk(message) {
   return restartStatus(null);
 }
 
-function start() {
+// The page in the owner's language, before it shows: the language the
+// address asks for, else the browser's first that the page has. The address
+// keeps the language as the page's code (zh-TW becomes zh-Hans); one the
+// page lacks goes from it.
+async function showLanguage() {
+  const asked = languageAsked(location.search);
+  const { code, kept } = chooseLanguage(asked, navigator.languages ?? [navigator.language]);
+  document.documentElement.lang = await loadLanguage(code);
+  fillTexts(document);
+  document.body.hidden = false;
+  if (asked !== null && asked !== kept) history.replaceState(null, '', addressOf(placeOf(location.search)));
+}
+
+async function start() {
+  await showLanguage();
   element('up').addEventListener('click', () => go({ ...place, names: place.names.slice(0, -1) }));
   startFolders((name) => go({ ...place, names: [...place.names, name] }), () => showFolders(place));
-  startDisks((root) => go({ mnt: place.mnt, root, base: null, names: [] }));
+  startDisks((root) => go({ lang: place.lang, mnt: place.mnt, root, base: null, names: [] }));
   startStatus();
   // Back and Forward; a link to a part of the page changes no place.
   window.addEventListener('popstate', () => {

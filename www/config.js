@@ -3,6 +3,7 @@
 // them.
 import { element, tableCell } from './dom.js';
 import { explain } from './failures.js';
+import { text } from './i18n.js';
 import { readText } from './reading.js';
 
 export function parseConfig(text) {
@@ -25,8 +26,8 @@ export async function showConfig() {
       body.appendChild(row);
     }
     table.tBodies[0].replaceChildren(body);
-    element('config-note').textContent = lines.length === 0 ? 'No sync configuration.' : '';
+    element('config-note').textContent = lines.length === 0 ? text('configEmpty') : '';
   } catch (error) {
-    element('config-note').textContent = explain(error) + ' The configuration could not be read.';
+    element('config-note').textContent = text('configUnreadable', { trouble: explain(error) });
   }
 }

@@ -3,6 +3,7 @@
 // slice at a time, so a huge folder never holds the page.
 import { element } from './dom.js';
 import { explain } from './failures.js';
+import { text } from './i18n.js';
 import { folderListed, listFolder } from './listing.js';
 import { NameList, joinPath, shownName, splitLast } from './names.js';
 
@@ -35,13 +36,11 @@ function matchesFilter(index) {
 }
 
 function folderNote() {
-  const count = folders.names.length.toLocaleString('en');
-  if (!folders.complete) return 'Reading the folder: ' + count + ' so far\u2026';
+  const count = folders.names.length;
+  if (!folders.complete) return text('readingFolder', { count });
   if (folders.message) return folders.message;
-  if (folders.filter !== '') {
-    return folders.shown.length.toLocaleString('en') + ' of ' + count + ' folders match.';
-  }
-  return count + (folders.names.length === 1 ? ' folder.' : ' folders.');
+  if (folders.filter !== '') return text('filterMatches', { shown: folders.shown.length, total: count });
+  return text('folderCount', { count });
 }
 
 function folderButton(index) {
@@ -49,11 +48,11 @@ function folderButton(index) {
   const button = document.createElement('button');
   button.type = 'button';
   button.dataset.index = index;
-  const text = document.createElement('bdi');
-  text.textContent = shown.text;
-  button.appendChild(text);
+  const name = document.createElement('bdi');
+  name.textContent = shown.text;
+  button.appendChild(name);
   if (shown.label) button.setAttribute('aria-label', shown.label);
-  if (!folders.names.valid(index)) button.title = 'Part of this name is not text: \ufffd stands for its bytes';
+  if (!folders.names.valid(index)) button.title = text('nameNotText');
   const item = document.createElement('li');
   item.appendChild(button);
   return item;
@@ -82,7 +81,7 @@ function buildFolders() {
   }
   const more = element('show-all');
   more.hidden = folders.shown.length <= folders.limit;
-  more.textContent = 'Show all ' + folders.shown.length.toLocaleString('en') + ' folders';
+  more.textContent = text('showAll', { count: folders.shown.length });
   element('folder-note').textContent = folderNote();
   if (folders.built < end) scheduleBuild();
   else if (folders.complete) folders.builtAll();
@@ -127,14 +126,13 @@ function rebuild() {
 // the folder above is asked whether it holds this one.
 async function whyEmpty(at) {
   if (at.names.length > 0 && await folderListed(joinPath(at.root, at.names.slice(0, -1)), at.names.at(-1))) {
-    return 'This folder holds no folders.';
+    return text('emptyFolder');
   }
   const disk = splitLast(at.root);
   if (disk.name !== null && !(await folderListed(disk.folder, disk.name))) {
-    return 'This disk is not there: it may have been unplugged.';
+    return text('diskGone');
   }
-  return at.names.length > 0 ? 'This folder is not there (any more): it may have been moved, ' +
-                               'renamed or deleted.' : 'This disk holds no folders.';
+  return text(at.names.length > 0 ? 'folderGone' : 'emptyDisk');
 }
 
 // Reads the folder of place at and lists its sub-folders, first as they
@@ -158,7 +156,7 @@ export async function showFolders(at) {
     else folders.order = order;
   } catch (error) {
     if (folders.reading !== reading) return;
-    folders.message = explain(error) + ' The list could not be read; try again with \u201cRead again\u201d.';
+    folders.message = text('listUnreadable', { trouble: explain(error), button: text('readAgain') });
   }
   if (folders.reading !== reading) return;
   folders.complete = true;

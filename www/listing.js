@@ -3,6 +3,7 @@
 // screen; should no worker start, read here.
 import { sameBytes } from './bytes.js';
 import { ReadFailure } from './failures.js';
+import { languageShown } from './i18n.js';
 import { readListing, readRows } from './reading.js';
 
 // Work done here in one go, when no worker reads, before the browser gets
@@ -50,7 +51,7 @@ export function listFolder(path, signal, onBatch) {
       worker.postMessage({ id, stop: true });
       reject(new DOMException('The listing is no longer wanted.', 'AbortError'));
     }, { once: true });
-    worker.postMessage({ id, path });
+    worker.postMessage({ id, path, language: languageShown() });
   });
 }
 

@@ -2,6 +2,7 @@
 // (a disk's names need not be UTF-8): the disk's own path, and the names of
 // the folders below it.
 import { decodeValue, lenientText, utf8 } from './bytes.js';
+import { text as pageText } from './i18n.js';
 
 const SLASH = 0x2f;
 
@@ -38,8 +39,8 @@ export function shownName(text) {
   const shown = text.replace(markedPattern, (run) => [...run].map(marked).join(''));
   if (!wholeNamePattern.test(text)) return { text: shown, label: '' };
   const count = [...text].length;
-  if (count === 0) return { text: '\u2205', label: 'a name with no characters' };
-  return { text: shown, label: `a name of ${count} blank character${count === 1 ? '' : 's'}: ${shown}` };
+  if (count === 0) return { text: '\u2205', label: pageText('blankNameEmpty') };
+  return { text: shown, label: pageText('blankName', { count, shown }) };
 }
 
 // How a name's bytes are shown.

@@ -1,20 +1,30 @@
-// Where the page is: the mount folder, the disk, the folders below it. It
-// lives in the page's query, so Back, reload and bookmarks work; the page
-// puts nothing but its query into the history, whatever path it was opened
-// at.
-import { decodeValue, percentEncode, queryParameters, sameBytes, utf8 } from './bytes.js';
+// Where the page is: the mount folder, the disk, the folders below it, and
+// the language it was asked for. It lives in the page's query, so Back,
+// reload and bookmarks work; the page puts nothing but its query into the
+// history, whatever path it was opened at.
+import { decodeValue, lenientText, percentEncode, queryParameters, sameBytes, utf8 } from './bytes.js';
 import { element } from './dom.js';
+import { matchLanguage, text } from './i18n.js';
 import { folderNames, joinPath, normalPath, shownName, shownBytes, splitLast } from './names.js';
 
 // Where the device mounts its disks, one folder each, unless ?mnt= says.
 const defaultMountFolder = '/tmp/mnt';
 
+// The language a query string asks for, as written, or null.
+export function languageAsked(search) {
+  const parameters = queryParameters(search);
+  return parameters.has('lang') ? lenientText(parameters.get('lang')) : null;
+}
+
 // The place a query string ("?mnt=...&root=...") names: mnt the mount
 // folder, root the disk (null: the first disk), base the status's BaseDir
-// as written (null: the disk), names the folders below the disk.
+// as written (null: the disk), names the folders below the disk; lang the
+// language asked for, as the page's code (null: none, or one the page lacks).
 export function placeOf(search) {
   const parameters = queryParameters(search);
+  const asked = languageAsked(search);
   return {
+    lang: asked === null ? null : matchLanguage(asked),
     mnt: normalPath(parameters.get('mnt') ?? utf8(defaultMountFolder)),
     root: parameters.has('root') ? normalPath(parameters.get('root')) : null,
     base: parameters.get('base') ?? null,
@@ -25,6 +35,7 @@ export function placeOf(search) {
 // The address of a place, relative to the page: '?' and its query.
 export function addressOf(at) {
   const query = [];
+  if (at.lang) query.push('lang=' + at.lang);
   if (!sameBytes(at.mnt, utf8(defaultMountFolder))) query.push('mnt=' + percentEncode(at.mnt));
   if (at.root) query.push('root=' + percentEncode(at.root));
   if (at.base) query.push('base=' + percentEncode(at.base));
@@ -69,14 +80,14 @@ export function showPath(at, go) {
   element('crumbs').replaceChildren(...(items.length > 1 ? items : []));
   const shown = at.names.length > 0 ? shownName(decodeValue(at.names.at(-1)).text)
                                     : { text: diskName(at.root), label: '' };
-  element('list-heading').textContent = shown.label ? `Folders in ${shown.label}` : `Folders in ${shown.text}`;
+  element('list-heading').textContent = text('listHeading', { name: shown.label || shown.text });
   element('up').disabled = at.names.length === 0;
 }
 
 // No disk to show: no path, and the heading says so.
 export function showNoPath() {
   element('crumbs').replaceChildren();
-  element('list-heading').textContent = 'No disk';
+  element('list-heading').textContent = text('noDiskHeading');
   element('up').disabled = true;
 }
 

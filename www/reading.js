@@ -3,6 +3,7 @@
 // reads and sorts a folder's listing (lister.js) runs it as the page does.
 import { decodeValue, isUtf8, lenientText, percentEncode, utf8 } from './bytes.js';
 import { ReadFailure, failureOfStatus, failures } from './failures.js';
+import { languageShown, nameCollator } from './i18n.js';
 import { RowListReader } from './rows.js';
 
 // Bytes of a body read at once: a piece may be megabytes.
@@ -89,12 +90,11 @@ export async function readRows(program, query, { signal, onRows, sliceMs = Infin
   }
 }
 
-// Names in order: case and accents folded, numbers by value (IMG_2 before
-// IMG_10), names equal so by their characters, then as they came.
-const collator = new Intl.Collator('en', { numeric: true, sensitivity: 'base' });
-
-// The indexes of texts in order by name.
-export function nameOrder(texts) {
+// The indexes of texts in order by name, in the order of language (the
+// page's): case and accents folded, numbers by value (IMG_2 before IMG_10),
+// names equal so by their characters, then as they came.
+export function nameOrder(texts, language = languageShown()) {
+  const collator = nameCollator(language);
   const order = new Uint32Array(texts.length);
   for (let i = 0; i < order.length; i++) order[i] = i;
   return order.sort((a, b) => collator.compare(texts[a], texts[b]) ||
@@ -105,8 +105,9 @@ export function nameOrder(texts) {
 // they came to onBatch({ bytes, ends, invalid }): their bytes, each followed
 // by a NUL (no name holds one, so a whole batch decodes at once), where each
 // ends, and the indexes of those that are not UTF-8. Resolves with the
-// indexes of all names in order by name.
-export async function readListing(path, { signal, onBatch, sliceMs }) {
+// indexes of all names in order by name, in the order of language (the
+// page's when not given).
+export async function readListing(path, { signal, onBatch, sliceMs, language }) {
   const all = [];
   let batch = new Uint8Array(1 << 20);
   let size = 0;
@@ -147,5 +148,5 @@ export async function readListing(path, { signal, onBatch, sliceMs }) {
   };
   await readRows('mount_folders', [['action_mode', path]], { signal, onRows, sliceMs });
   if (ends.length > 0) send();
-  return nameOrder(all);
+  return nameOrder(all, language);
 }

@@ -4,8 +4,9 @@
 import { decodeValue } from './bytes.js';
 import { element, tableCell } from './dom.js';
 import { explain } from './failures.js';
+import { formatTime, text } from './i18n.js';
 import { readRows } from './reading.js';
-import { explanations, providerName, statusChanges, statusSummary } from './status.js';
+import { explanation, providerName, statusChanges, statusSummary } from './status.js';
 
 const statusEveryMs = 5000;
 
@@ -17,10 +18,6 @@ const status = {
   reading: null,    // the read under way
   generation: 0,    // which disk's status the rows are
 };
-
-function timeOfDay(date) {
-  return date.toLocaleTimeString('en-GB');
-}
 
 function showStatus() {
   if (!status.reading) status.reading = readStatus().finally(() => { status.reading = null; });
@@ -41,18 +38,18 @@ export function restartStatus(baseDir) {
 
 function statusRow([label, , word, message]) {
   const row = document.createElement('tr');
-  tableCell(row, providerName(label), 'Provider');
-  const cell = tableCell(row, null, 'Status');
+  tableCell(row, providerName(label), text('columnProvider'));
+  const cell = tableCell(row, null, text('columnStatus'));
   const shown = document.createElement('strong');
   shown.className = 'status-word status-' + (word || 'none');
   shown.textContent = word || '\u2014';
-  const explanation = document.createElement('span');
-  explanation.className = 'explanation';
-  explanation.textContent = explanations[word] ?? 'A status this page does not know.';
+  const explained = document.createElement('span');
+  explained.className = 'explanation';
+  explained.textContent = explanation(word);
   const both = document.createElement('div');
-  both.append(shown, ' ', explanation);
+  both.append(shown, ' ', explained);
   cell.appendChild(both);
-  tableCell(row, message, 'Message');
+  tableCell(row, message, text('columnMessage'));
   return row;
 }
 
@@ -60,7 +57,7 @@ async function readStatus() {
   const generation = status.generation;
   const summary = element('summary-text');
   if (status.baseDir === null) {
-    summary.textContent = 'No disk, so no cloud sync status.';
+    summary.textContent = text('noDiskStatus');
     element('status-note').textContent = '';
     return;
   }
@@ -78,17 +75,17 @@ async function readStatus() {
     element('status-table').classList.remove('stale');
     status.rows = brief;
     status.readAt = new Date();
-    element('status-note').textContent = (rows.length === 0 ? 'No cloud sync logs on this disk. ' : '') +
-      'Read at ' + timeOfDay(status.readAt) + '.';
+    element('status-note').textContent = text(rows.length === 0 ? 'statusNoLogs' : 'statusReadAt',
+                                              { time: formatTime(status.readAt) });
     summary.textContent = statusSummary(brief);
     if (changes.length > 0) element('status-changes').textContent = changes.join(' ');
   } catch (error) {
     if (generation !== status.generation) return;
     element('status-table').classList.add('stale');
-    const last = status.readAt ? ` Out of date: last read at ${timeOfDay(status.readAt)}.` : '';
-    element('status-note').textContent = explain(error) + last + ' Trying again.';
-    summary.textContent = (status.readAt ? `Sync status out of date (read at ${timeOfDay(status.readAt)}): `
-                                         : 'No sync status: ') + explain(error);
+    const trouble = explain(error);
+    const time = status.readAt ? formatTime(status.readAt) : null;
+    element('status-note').textContent = text(time ? 'statusFailedStale' : 'statusFailed', { trouble, time });
+    summary.textContent = text(time ? 'summaryStale' : 'summaryFailed', { trouble, time });
   }
 }
 

@@ -20,6 +20,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
+import { checkLanguages } from './languages.mjs';
 
 const [pageUrl, diskRoot, screenshot, pageRoot = diskRoot] = process.argv.slice(2);
 const full = process.env.PAGE_CHECKS === 'full';
@@ -272,7 +273,8 @@ async function checkStrangePath(page) {
   const strange = `${home.origin}//evil.example/..%2F..%2F/${home.pathname.slice(1)}`;
   const atStrangePath = (url) => url.pathname.startsWith('//');
   await page.route(atStrangePath, async (route) => {
-    const file = new URL(route.request().url()).pathname.split('/').pop();
+    // What is asked for below the page's folder (a module, a catalogue in lang/).
+    const file = route.request().url().slice(strange.length);
     await route.fulfill({ response: await route.fetch({ url: new URL(file, home).href }) });
   });
   await page.goto(`${strange}?${query}`);
@@ -368,7 +370,7 @@ async function checkLivePage(page, largeDisk) {
   assert.deepEqual(first, [...names].sort().slice(0, 500), 'the first 500 by name');
   const wanted = names[Math.floor(names.length / 2)];
   await page.fill('#filter', wanted.slice(0, 6));
-  await page.waitForFunction(() => document.getElementById('folder-note').textContent.includes(' match'));
+  await page.waitForFunction(() => document.getElementById('folder-note').textContent.startsWith('Matching the filter'));
   assert.deepEqual(await folderNames(page), [wanted]);
   console.log(`a folder of ${names.length} sub-folders: first rows while it was read, sorted, found by the filter`);
 }
@@ -380,10 +382,12 @@ const browser = await chromium.launch({
          '--no-first-run'],
 });
 let failed = false;
+// What went wrong in the page, shown when a check fails for it.
+const pageErrors = [];
 try {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 600 }, httpCredentials });
+  const context = await browser.newContext({ viewport: { width: 1280, height: 600 }, locale: 'en-US',
+                                            httpCredentials });
   const page = await context.newPage();
-  const pageErrors = [];
   page.on('pageerror', (error) => pageErrors.push(error.message));
   page.on('dialog', (dialog) => { pageErrors.push('dialog: ' + dialog.message()); dialog.dismiss(); });
   // Whatever the server's Content-Security-Policy refuses is a fault of the page.
@@ -438,11 +442,14 @@ try {
     await checkStrangePath(page);
     if (process.env.LIVE_DISK) await checkLivePage(page, process.env.LIVE_DISK);
     if (process.env.LOOKALIKE_DISK) await checkLookalikes(page, process.env.LOOKALIKE_DISK);
+    await checkLanguages(browser, { pageUrl, pageWith, settled, httpCredentials, screenshots: path.dirname(screenshot),
+                                    oddNames: `?root=${encoded(pageRoot)}&path=Odd%20names` });
   }
   assert.deepEqual(pageErrors, []);
 } catch (error) {
   failed = true;
   console.error(error);
+  if (pageErrors.length > 0) console.error('in the page:', pageErrors);
 } finally {
   await browser.close();
 }

@@ -113,7 +113,7 @@ make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS [HOST...]
   local hosts=("${@:4}")
   rm -rf "$dir" "$programs"
   mkdir -p "$dir/cgi-bin"
-  cp "$lib_root"/www/* "$dir/"
+  cp -R "$lib_root"/www/. "$dir/"
   if [ -z "${PROGRAM_LAUNCHER:-}" ] && [ ${#hosts[@]} -eq 0 ]; then
     cp "$2" "$dir/cgi-bin/cloud_status"
     cp "$3" "$dir/cgi-bin/mount_folders"
