@@ -50,7 +50,7 @@ export default {
   noDiskStatus: 'Kein Datenträger, also kein Status der Cloud-Synchronisation.',
   'explain.Initialing': 'Wird vorbereitet: Die Synchronisation startet.',
   'explain.Sync': 'Synchronisiert: Änderungen werden kopiert, sobald sie geschehen.',
-  'explain.Downup': 'Kopiert in beide Richtungen: Hoch- und Herunterladen.',
+  'explain.Downup': 'Wird in beide Richtungen kopiert: Hoch- und Herunterladen.',
   'explain.Seeding': 'Die Dateien dieses Geräts werden zum ersten Mal hochgeladen.',
   'explain.Downloading': 'Dateien werden aus der Cloud auf dieses Gerät kopiert.',
   'explain.Stop': 'Angehalten: Nichts wird kopiert, bis die Synchronisation wieder gestartet wird.',

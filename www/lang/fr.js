@@ -24,9 +24,9 @@ export default {
   'failure.forbidden': 'L’appareil ne laisse pas cette page l’interroger\u00a0: son serveur web interdit ' +
                        'la requête.',
   'failure.missing': 'L’appareil n’a pas ce que cette page demande\u00a0: le paquet n’est peut-être pas ' +
-                     'installé entièrement.',
+                     'complètement installé.',
   'failure.refusedBytes': 'Le serveur web refuse de demander ce dossier\u00a0: son nom, ou celui d’un ' +
-                          'dossier au-dessus, contient des octets qui ne sont pas du texte.',
+                          'dossier parent, contient des octets qui ne sont pas du texte.',
   'failure.refused': 'L’appareil a refusé la requête.',
   'failure.cut': 'L’appareil a cessé de répondre pendant la lecture.',
   'failure.unreadable': 'La réponse de l’appareil n’a pas pu être lue.',
@@ -59,7 +59,7 @@ export default {
   'explain.Downloading': 'Copie de fichiers du cloud vers cet appareil.',
   'explain.Stop': 'Arrêtée\u00a0: rien n’est copié tant que la synchronisation n’est ' +
                   'pas relancée.',
-  'explain.Error': 'Arrêtée par un problème\u00a0: le message dit lequel.',
+  'explain.Error': 'Arrêtée à cause d’un problème\u00a0: le message dit lequel.',
   explainNone: 'Le journal ne contient aucun état.',
   statusUnknown: 'Un état que cette page ne connaît pas.',
   unnamedLog: 'Journal sans nom',

@@ -13,7 +13,7 @@ export default {
   filterLabel: 'Фильтровать папки по имени',
   statusHeading: 'Состояние облачной синхронизации',
   columnProvider: 'Сервис',
-  columnStatus: 'Статус',
+  columnStatus: 'Состояние',
   columnMessage: 'Сообщение',
   configHeading: 'Настройки облачной синхронизации',
   configField: 'Поле {number}',
