@@ -10,6 +10,8 @@ set -euo pipefail
 rounds=${ROUNDS:-3} runs=${RUNS:-300} requests=${REQUESTS:-4000}
 # shellcheck source=../tests/support/fixtures.sh
 source "$(dirname "$0")/../tests/support/fixtures.sh"
+# shellcheck source=../device/targets.sh
+source "$(dirname "$0")/../device/targets.sh"
 root=$lib_root
 cd "$root"
 
@@ -304,7 +306,7 @@ throughput() { # path -> requests per second at concurrency 16
   echo
   echo "| build | C library | cloud_status bytes | mount_folders bytes |"
   echo "|---|---|---:|---:|"
-  for name in mipsel mipsel-uclibc mips arm arm-uclibc aarch64 x86_64 default armhf; do
+  for name in $(target_names) default armhf; do
     dir="$root/build/$name"
     [ -x "$dir/cloud_status/cloud_status" ] && [ -x "$dir/mount_folders/mount_folders" ] || continue
     strip_tool=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$dir/CMakeCache.txt")

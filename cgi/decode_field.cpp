@@ -1,4 +1,5 @@
 #include "decode_field.h"
+#include "byte_set.h"
 
 #include <array>
 #include <cstddef>
@@ -17,12 +18,7 @@ int hex_digit_value(unsigned char c) {
 }
 
 // The bytes decoding rewrites, and the NUL that ends a field.
-constexpr std::array<bool, 256> make_decode_stops() {
-    std::array<bool, 256> stops{};
-    stops['%'] = stops['+'] = stops['\0'] = true;
-    return stops;
-}
-constexpr std::array<bool, 256> decode_stops = make_decode_stops();
+constexpr std::array<bool, 256> decode_stops = byte_set({'%', '+', '\0'});
 
 // The white space scanf skips in the C locale.
 bool is_scanf_space(unsigned char c) {

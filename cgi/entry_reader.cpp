@@ -1,9 +1,6 @@
-#include "cgi.h"
-
-#include <unistd.h>
+#include "entry_reader.h"
+#include "response.h"
 
 void Entry_reader::report_read_error() {
-    // Fixed text: a path or a name could carry a line break into the log.
-    static constexpr std::string_view message = "a folder could not be read to its end\n";
-    static_cast<void>(::write(STDERR_FILENO, message.data(), message.size()));
+    write_error_log("a folder could not be read to its end\n");
 }

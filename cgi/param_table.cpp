@@ -1,4 +1,5 @@
-#include "cgi.h"
+#include "param_table.h"
+#include "byte_set.h"
 #include "decode_field.h"
 
 #include <array>
@@ -30,7 +31,7 @@ struct Param_table {
 
 Param_table table;
 
-Param* find_latest(const char* name) {
+const Param* find_latest(const char* name) {
     for (std::size_t i = table.count; i > 0; --i) {
         if (std::strcmp(table.params[i - 1].name, name) == 0)
             return &table.params[i - 1];
@@ -38,40 +39,9 @@ Param* find_latest(const char* name) {
     return nullptr;
 }
 
-// Out of memory leaves no table at all: every lookup then yields null, as
-// when there is no query string, and the request gets no body.
-void add_param(const char* name, const char* value) {
-    if (table.params == nullptr) {
-        table.params = table.first_params;
-        table.capacity = first_param_slots;
-    }
-    if (table.count == table.capacity) {
-        const bool on_heap = table.params != table.first_params;
-        void* grown =
-            table.capacity < SIZE_MAX / 2 / sizeof(Param)
-                ? std::realloc(on_heap ? table.params : nullptr, table.capacity * 2 * sizeof(Param))
-                : nullptr;
-        if (grown == nullptr) {
-            table.present = false;
-            table.count = 0;
-            return;
-        }
-        if (!on_heap)
-            std::memcpy(grown, table.params, table.count * sizeof(Param));
-        table.params = static_cast<Param*>(grown);
-        table.capacity *= 2;
-    }
-    table.params[table.count++] = {name, value};
-}
-
 // The bytes that end a piece: the separators '&' and ';', and the end of
 // the query string.
-constexpr std::array<bool, 256> make_piece_ends() {
-    std::array<bool, 256> ends{};
-    ends['&'] = ends[';'] = ends['\0'] = true;
-    return ends;
-}
-constexpr std::array<bool, 256> piece_ends = make_piece_ends();
+constexpr std::array<bool, 256> piece_ends = byte_set({'&', ';', '\0'});
 
 // Stores the fields of one piece, [piece, end): each is decoded, then cut at
 // its first '='. Decoding runs before the cut, so an encoded '=' splits a
@@ -89,7 +59,7 @@ void add_fields(char* piece, char* end) {
             ++cursor;
         if (char* equals = static_cast<char*>(std::memchr(field, '=', text))) {
             *equals = '\0';
-            add_param(field, equals + 1);
+            set_cgi(field, equals + 1);
         }
     }
 }
@@ -125,11 +95,33 @@ const char* get_cgi(const char* name) {
     return param != nullptr ? param->value : nullptr;
 }
 
+// A later value of a name is appended, not put in place of the earlier
+// one: a lookup takes the latest, so storing stays linear in the number of
+// fields however many names repeat. Out of memory leaves no table at all:
+// every lookup then yields null, as when there is no query string, and the
+// request gets no body.
 void set_cgi(const char* name, const char* value) {
     if (!table.present)
         return;
-    if (Param* param = find_latest(name))
-        param->value = value;
-    else
-        add_param(name, value);
+    if (table.params == nullptr) {
+        table.params = table.first_params;
+        table.capacity = first_param_slots;
+    }
+    if (table.count == table.capacity) {
+        const bool on_heap = table.params != table.first_params;
+        void* grown =
+            table.capacity < SIZE_MAX / 2 / sizeof(Param)
+                ? std::realloc(on_heap ? table.params : nullptr, table.capacity * 2 * sizeof(Param))
+                : nullptr;
+        if (grown == nullptr) {
+            table.present = false;
+            table.count = 0;
+            return;
+        }
+        if (!on_heap)
+            std::memcpy(grown, table.params, table.count * sizeof(Param));
+        table.params = static_cast<Param*>(grown);
+        table.capacity *= 2;
+    }
+    table.params[table.count++] = {name, value};
 }

@@ -1,4 +1,4 @@
-#include "cgi.h"
+#include "response.h"
 
 #include <array>
 #include <csignal>
@@ -24,6 +24,12 @@ void ignore_broken_pipe() {
 
 void write_header_block(Output& out) {
     out.append(header_block);
+}
+
+void write_error_log(std::string_view text) {
+    // Straight to the descriptor, unbuffered: the text is on record at once,
+    // whatever the program does next.
+    static_cast<void>(::write(STDERR_FILENO, text.data(), text.size()));
 }
 
 int serve_request(Answer answer) {

@@ -48,15 +48,15 @@ std::string_view provider_label(std::string_view id);
 // The status text for a record's first byte; "" for an unknown code.
 std::string_view status_text(unsigned char code);
 
-// Reads the log named id in Log_dir: one read of up to
+// Reads the log named id in Log_dir (id is one name: the walk takes only
+// entries whose whole name holds no '/'): one read of up to
 // log_record_size bytes into a zeroed record. A one-byte file reads as the
 // status 'p'. The entry is looked at through a descriptor that opens nothing,
 // and only that very object is read, so nothing swapped in meanwhile is ever
 // opened. Returns 1 for a regular file with no other name (whatever the read
 // gave), and for a folder or a FIFO, which give an empty record and are never
 // opened; -1 otherwise: a link (to anything), a hard link, a device, a socket,
-// an id holding '/' (a path, never looked at), or no O_PATH or /proc to look
-// and read with.
+// or no O_PATH or /proc to look and read with.
 int read_log(const char* id, Log_record& record);
 
 // Appends the status row of one record.
@@ -79,5 +79,7 @@ void write_marked_up_config(int fd, Output& out);
 void print_cloud_config(const char* path, Output& out);
 
 // Answers one request: the header block, then what the action named by the
-// query string (null when QUERY_STRING is unset) gives.
-void answer_cloud_status_request(char* query, const char* conf_path, Output& out);
+// query string (null when QUERY_STRING is unset) gives. The configuration
+// file is the one CLOUD_CONF_PATH names: this is compiled into each program
+// with the path that program reads.
+void answer_cloud_status_request(char* query, Output& out);

@@ -1,5 +1,6 @@
 #include "cloud_status.h"
 #include "handles.h"
+#include "response.h"
 
 #include <cerrno>
 #include <cstring>
@@ -121,9 +122,7 @@ void print_cloud_config(const char* path, Output& out) {
     // must not wait for a writer.
     const Unique_fd fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid()) {
-        static constexpr std::string_view message = "read Cloud error";
-        // Straight to the descriptor: nothing else is ever written there.
-        static_cast<void>(::write(STDERR_FILENO, message.data(), message.size()));
+        write_error_log("read Cloud error"); // its 16 bytes, no line end
         return;
     }
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))

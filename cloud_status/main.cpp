@@ -3,18 +3,6 @@
 #include "cgi.h"
 #include "cloud_status.h"
 
-#ifndef CLOUD_CONF_PATH
-#define CLOUD_CONF_PATH "/opt/etc/Cloud.conf"
-#endif
-
-namespace {
-
-void answer(char* query, Output& out) {
-    answer_cloud_status_request(query, CLOUD_CONF_PATH, out);
-}
-
-} // namespace
-
 int main() {
-    return serve_request(answer);
+    return serve_request(answer_cloud_status_request);
 }

@@ -15,10 +15,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:?usage: device/sysroot.sh TARGET   (a target of device/targets)}
-read -r _ libc cross _ _ _ flags < <(awk -v target="$target" '!/^#/ && $1 == target' "$root/device/targets") ||
-  { echo "sysroot.sh: no target $target in device/targets" >&2; exit 2; }
-[ "$cross" = - ] && cc=gcc || cc=$cross-gcc
-[ "$flags" = - ] && flags=
+# shellcheck source=targets.sh
+source "$root/device/targets.sh"
+target_facts "$target" || exit 2
+libc=$target_libc flags=$target_flags
+cc=${target_cross:+$target_cross-}gcc
 processor=${target%%-*}
 # shellcheck source=sources.sh
 source "$root/device/sources.sh"

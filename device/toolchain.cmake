@@ -1,7 +1,7 @@
 # A device build: the programs are static, linked against a small C library,
 # and need nothing from the C++ runtime library. CGI_DEVICE_TARGET names a
 # target of device/targets, which holds its facts (C library, cross
-# compiler, qemu and CPU models, code flags); CGI_DEVICE_SYSROOT names its C
+# compiler, qemu and CPU models, code flags, feed architecture); CGI_DEVICE_SYSROOT names its C
 # library, static musl or uClibc (include/ and lib/, or usr/include and
 # usr/lib): device/sysroot.sh TARGET builds one and prints its path, and a
 # firmware kit's serves as well. CGI_DEVICE_CROSS, the prefix of the kit's
@@ -20,22 +20,12 @@ set(CGI_DEVICE_CROSS "" CACHE STRING
 # try_compile projects read this file again: they must see the same choices.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CGI_DEVICE_TARGET CGI_DEVICE_SYSROOT CGI_DEVICE_CROSS)
 
-file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/targets" device_rows REGEX "^${CGI_DEVICE_TARGET} ")
-if(NOT CGI_DEVICE_TARGET OR NOT device_rows)
+include(${CMAKE_CURRENT_LIST_DIR}/targets.cmake)
+device_target_facts("${CGI_DEVICE_TARGET}" device)
+if(NOT device_FOUND)
   message(FATAL_ERROR "CGI_DEVICE_TARGET must name a target of device/targets, not '${CGI_DEVICE_TARGET}'")
 endif()
-string(REGEX REPLACE " +" ";" device_row "${device_rows}")
-list(GET device_row 1 device_libc)
-list(GET device_row 2 device_TRIPLE)
-list(GET device_row 3 device_QEMU)
-list(GET device_row 4 device_CPU)
-list(GET device_row 5 device_TESTS_CPU)
-list(SUBLIST device_row 6 -1 device_FLAGS)
-foreach(fact device_TRIPLE device_QEMU device_CPU device_TESTS_CPU device_FLAGS)
-  if("${${fact}}" STREQUAL "-")
-    set(${fact} "")
-  endif()
-endforeach()
+set(device_TRIPLE "${device_CROSS}")
 string(REGEX REPLACE "-.*" "" device_target "${CGI_DEVICE_TARGET}")
 
 include(${CMAKE_CURRENT_LIST_DIR}/cross.cmake)

@@ -40,9 +40,8 @@ int upper_strcmp(std::string_view a, std::string_view b) {
 }
 
 int test_if_System_folder(std::string_view name) {
-    // Lengths first: most names differ from every system folder in length.
     for (std::string_view folder : system_folders) {
-        if (name.size() == folder.size() && upper_strcmp(name, folder) == 0)
+        if (upper_strcmp(name, folder) == 0)
             return 1;
     }
     return 0;

@@ -15,8 +15,12 @@ source "$root/device/sources.sh"
 # shellcheck source=../device/cache.sh
 source "$root/device/cache.sh"
 
-cc=mipsel-linux-gnu-gcc
-flags="-msoft-float -march=mips32r2"
+# shellcheck source=../device/targets.sh
+source "$root/device/targets.sh"
+# The mipsel target's compiler and flags.
+target_facts mipsel
+cross=$target_cross- flags=$target_flags
+cc=${cross}gcc
 out="$root/build/router/busybox-mipsel"
 # The router's C library: the mipsel target's musl.
 libc=$("$root/device/sysroot.sh" mipsel)
@@ -61,7 +65,7 @@ build() {
       -o "$work/soft-fp/$name.o" >>"$log" 2>&1
     helpers+=("$work/soft-fp/$name.o")
   done
-  mipsel-linux-gnu-ar rcs "$work/libsoft-fp.a" "${helpers[@]}"
+  "${cross}ar" rcs "$work/libsoft-fp.a" "${helpers[@]}"
   # The compiler sees musl alone, as musl's own gcc wrapper arranges it.
   cat > "$work/musl.specs" <<SPECS
 %rename cpp_options old_cpp_options
@@ -100,7 +104,7 @@ SPECS
   while read -r line; do
     grep -qxF "$line" .config || { echo "busybox has no $line" >&2; exit 1; }
   done < <(grep -v '^#' "$list")
-  make -j"$(nproc)" CC="$cc -specs=$work/musl.specs" CROSS_COMPILE=mipsel-linux-gnu- \
+  make -j"$(nproc)" CC="$cc -specs=$work/musl.specs" CROSS_COMPILE="$cross" \
     EXTRA_CFLAGS="$flags -fno-pie" >>"$log" 2>&1
   mkdir -p "$out"
   cp busybox busybox_unstripped "$out/"

@@ -22,15 +22,15 @@ build=$(cd "${1:?usage: make-router.sh BUILD_DIR ROUTER_DIR}" && pwd)
 router=${2:?usage: make-router.sh BUILD_DIR ROUTER_DIR}
 # shellcheck source=/dev/null
 source "$build/package.conf"
-case "$IPK_ARCH" in
-  mipsel-*)
-    target=mipsel
+# The router is made for the build's processor, whatever its C library.
+target=${DEVICE_TARGET%%-*}
+case "$target" in
+  mipsel)
     modules=(drivers/net/mii.ko drivers/net/ethernet/amd/pcnet32.ko)
     boot_conf='ROUTER_QEMU=(qemu-system-mipsel -M malta -cpu 24Kc -m 128 -vga none)
 ROUTER_CONSOLE=ttyS0
 ROUTER_NIC=(-device pcnet,netdev=net,romfile=)' ;;
-  armv7-*)
-    target=arm
+  arm)
     modules=(drivers/virtio/virtio_mmio.ko net/core/failover.ko drivers/net/net_failover.ko
              drivers/net/virtio_net.ko)
     boot_conf='ROUTER_QEMU=(qemu-system-arm -M virt -cpu cortex-a15,vfp=off,neon=off -m 128)

@@ -17,6 +17,8 @@ The demo serves the page for a sample disk on http://127.0.0.1:PORT/ (PORT, defa
 with no password; its programs answer only requests addressed to it. --address serves it on
 another address of this machine instead (to try it from a phone), behind a password the demo
 prints: whoever reaches that address and has the password sees this machine's folder names.
+Its server runs as the user who starts it, or as nobody when that is root: its programs list
+only what that user may read, for every user of this machine who asks.
 USAGE
 }
 
@@ -33,11 +35,13 @@ esac
 if [ "${1:-}" = --device ]; then
   target=${2:-mipsel}
   case $target in
-    mipsel) packages=(g++-mipsel-linux-gnu qemu-system-mips) ;;
-    arm) packages=(g++-arm-linux-gnueabi qemu-system-arm) ;;
+    mipsel) packages=(qemu-system-mips) ;;
+    arm) packages=(qemu-system-arm) ;;
     *) usage >&2; exit 2 ;;
   esac
-  scripts/install-deps.sh "${packages[@]}" qemu-user cpio dpkg-dev curl
+  source device/targets.sh
+  target_facts "$target"
+  scripts/install-deps.sh "${packages[@]}" "g++-$target_cross" qemu-user cpio dpkg-dev curl
   device/sysroot.sh "$target" >/dev/null
   cmake --preset "$target" >/dev/null
   cmake --build "build/$target" -j"$(nproc)" >/dev/null
@@ -61,6 +65,9 @@ if [ "${1:-}" = --device ]; then
 fi
 
 scripts/install-deps.sh busybox
+# What the demo writes, every user may read: started by root, its server
+# runs as nobody.
+umask 022
 port=${PORT:-8080}
 # A port already taken is most likely a demo that runs: nothing of it is
 # touched.
@@ -73,6 +80,7 @@ build_programs "$build" "$build/conf/Cloud.conf"
 # Each run serves a folder of its own, removed when it stops: a second run
 # or --print never changes what a running demo serves.
 run=$(mktemp -d "$build/run.XXXXXX")
+chmod 755 "$run"
 trap 'rm -rf "$run"' EXIT
 trap 'exit 130' INT TERM
 make_sample "$run/sample"
@@ -101,16 +109,32 @@ fi
 
 # The sample folder stands for the device's mount folder: its disk is "disk".
 url="http://$address:$port/?mnt=$(urlencode "$run/sample")"
-options=(-f -p "$address:$port" -h "$run/www")
+server_user=$(id -un)
+if [ "$(id -u)" -eq 0 ]; then
+  server_user=nobody
+  if ! setpriv --reuid=65534 --regid=65534 --clear-groups sh -c \
+    'test -r "$1" && test -x "$2" && test -r "$3"' sh "$sample_conf" \
+    "$run/www.programs/mount_folders" "$run/sample/disk"; then
+    echo "run.sh: started by root, the demo's server runs as nobody, who cannot read its files in $build" \
+      "(a folder on the way is closed to other users). Run it as another user," \
+      "or from a checkout every user may read." >&2
+    exit 1
+  fi
+fi
+options=()
 if [ "$address" != 127.0.0.1 ]; then
   password=$(head -c 300 /dev/urandom | tr -dc 'A-Za-z0-9' | head -c 16)
-  printf '/:demo:%s\n' "$password" > "$run/httpd.conf"
+  # Read by the server, and by no other user.
+  (umask 077 && printf '/:demo:%s\n' "$password" > "$run/httpd.conf")
+  chown "$server_user" "$run/httpd.conf"
   options+=(-c "$run/httpd.conf" -r "demo")
   echo "Serving the demo at $url"
-  echo "(user \"demo\", password \"$password\"; anyone on this network with it sees this"
-  echo "machine's folder names; Ctrl-C stops)"
+  echo "(user \"demo\", password \"$password\"; anyone on this network with it sees the"
+  echo "names of the folders $server_user may read; Ctrl-C stops)"
 else
   echo "Serving the demo at $url"
-  echo "(the sample disk is $run/sample/disk; Ctrl-C stops)"
+  echo "(the sample disk is $run/sample/disk; its programs run as $server_user, and list for"
+  echo "any user of this machine what $server_user may read; Ctrl-C stops)"
 fi
-busybox httpd "${options[@]}"
+demo_server "$run/www" "$address:$port"
+"${DEMO_SERVER[@]}" "${options[@]}"

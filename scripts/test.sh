@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite:
 #  - natively with g++ and clang and under AddressSanitizer and Undefined-
-#    BehaviorSanitizer (glibc), and the device builds of every feed
-#    architecture: mipsel (musl and uClibc-ng), mips and arm (soft-float,
-#    under qemu CPU models without FPU), aarch64 (under qemu) and x86_64, all
-#    on musl: unit, process-level, hostile file system, CGI host, browser,
-#    package, kit toolchain and offline build tests;
+#    BehaviorSanitizer (glibc), and the device builds of the targets
+#    device/targets marks for CI (soft-float on MIPS and 32-bit ARM, under
+#    qemu CPU models without FPU): unit, process-level, hostile file system,
+#    CGI host, browser, package, feed, kit toolchain and offline build tests;
 #  - the process-level tests once more under valgrind for the static build;
 #  - each libFuzzer harness for FUZZ_SECONDS (default 60; 0 skips them);
 #  - the load test through lighttpd (LOAD_TEST=0 skips it).
@@ -14,22 +13,26 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# shellcheck source=../device/targets.sh
+source device/targets.sh
+presets=${PRESETS:-default clang sanitize $(target_names ci | tr '\n' ' ')}
+device_presets=() compilers=()
+for preset in $presets; do
+  target_facts "$preset" 2>/dev/null || continue
+  device_presets+=("$preset")
+  [ -z "$target_cross" ] || compilers+=("g++-$target_cross")
+done
+
 node_packages=()
 command -v node >/dev/null || node_packages=(nodejs npm)
 scripts/install-deps.sh busybox lighttpd curl bc chromium fonts-wqy-microhei valgrind \
   libclang-rt-14-dev qemu-user qemu-system-mips qemu-system-arm cpio dpkg-dev patch \
-  g++-mipsel-linux-gnu g++-mips-linux-gnu g++-arm-linux-gnueabi g++-aarch64-linux-gnu \
-  "${node_packages[@]}"
+  "${compilers[@]}" "${node_packages[@]}"
 npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 # The pinned sources of the C libraries and the routers, once.
 device/sources.sh
 
 jobs=$(nproc)
-presets=${PRESETS:-default clang sanitize mipsel mipsel-uclibc mips arm aarch64 x86_64}
-device_presets=()
-for preset in $presets; do
-  if grep -q "^$preset " device/targets; then device_presets+=("$preset"); fi
-done
 # The device C libraries (and the router's busybox, after the mipsel one)
 # are built meanwhile, on what the builds and tests leave of the cores; each
 # preset below waits for its own.

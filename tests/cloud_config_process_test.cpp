@@ -1,3 +1,4 @@
+#include "support/expected.h"
 #include "support/fixture.h"
 #include "support/process.h"
 

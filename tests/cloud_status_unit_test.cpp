@@ -1,9 +1,11 @@
 #include "cloud_status.h"
 #include "support/captured_output.h"
+#include "support/expected.h"
 #include "support/fixture.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -160,21 +162,35 @@ TEST(CloudStatus, ALogGivesOneRowOfItsFirst520Bytes) {
     EXPECT_EQ(read_log("missing", record), -1);
 }
 
-// An id holding '/' is a path: through a link on the disk it would lead
-// anywhere, and O_NOFOLLOW guards only its last component.
-TEST(CloudStatus, ReadLogNeverTakesAPath) {
-    Temp_dir temp;
-    make_dir(temp.path() + "/logs");
-    make_dir(temp.path() + "/elsewhere");
-    write_file(temp.path() + "/elsewhere/shadow", "qsecret");
-    make_symlink(temp.path() + "/elsewhere", temp.path() + "/logs/box");
-    make_dir(temp.path() + "/logs/webdav");
-    write_file(temp.path() + "/logs/webdav/x", "qinside");
-    const Log_dir_on logs(temp.path() + "/logs");
-    for (const char* id : {"box/shadow", "webdav/x", "webdav/", "/"}) {
-        Log_record record;
-        EXPECT_EQ(read_log(id, record), -1) << id;
-        EXPECT_EQ(record.length, 0u) << id;
+// At most 100 rows: those of the first 100 logs in stream order. Entries
+// that give no row (no provider word, an id without its file) count for
+// nothing.
+TEST(CloudStatus, StatusReportStopsAtOneHundredRows) {
+    struct Case {
+        int logs;
+        int others; // as many entries without a provider word, and ids without a file
+    };
+    const Case cases[] = {{99, 0}, {100, 0}, {101, 0}, {150, 150}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.logs << " logs, " << c.others << " others");
+        Temp_dir temp;
+        std::map<std::string, Row> rows;
+        for (int i = 0; i < c.logs; ++i) {
+            const std::string name = "box" + std::to_string(i);
+            write_file(temp.path() + "/" + name, "q" + std::to_string(i));
+            rows[name] = {"", "", "Sync", std::to_string(i)};
+        }
+        for (int i = 0; i < c.others; ++i) {
+            write_file(temp.path() + "/unrelated" + std::to_string(i), "q");
+            write_file(temp.path() + "/old-skydrive" + std::to_string(i), "q"); // id skydrive<i>
+        }
+        std::vector<Row> expected;
+        for (const std::string& name : in_stream_order(temp.path(), rows, 100))
+            expected.push_back(rows.at(name));
+        const Log_dir_on logs(temp.path());
+        Captured_output captured;
+        EXPECT_EQ(ko_print_status(captured.out()), 0);
+        EXPECT_EQ(captured.text(), status_rows(expected));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "cgi.h"
 #include "cloud_status.h"
 #include "support/captured_output.h"
+#include "support/expected.h"
 #include "support/fixture.h"
-#include "support/json_rows.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@ namespace {
 // byte and every escape meets the buffer's edge; both must give the same.
 // The value is followed in memory by a byte that would complete a line
 // separator, which must not be looked at.
-std::string escaped(std::string_view value) {
+std::string written_value(std::string_view value) {
     const std::string input = std::string(value) + "\xa8";
     std::string texts[2];
     const std::size_t capacities[] = {output_buffer_size, 1};
@@ -43,6 +43,9 @@ TEST(RowWriter, EscapesValuesAsJsonStringContent) {
         std::string input;
         std::string expected;
     };
+    std::string every_byte;
+    for (int c = 0; c < 256; ++c)
+        every_byte += static_cast<char>(c);
     const Case cases[] = {
         {"", ""},
         {"plain text 123", "plain text 123"},
@@ -70,25 +73,12 @@ TEST(RowWriter, EscapesValuesAsJsonStringContent) {
         {"\xe2\xe2\x80\xa8", "\xe2\\u2028"},
         // invalid UTF-8 passes through unchanged
         {"\xff\xfe\x80", "\xff\xfe\x80"},
+        // each byte as the tests' own escaper has it
+        {every_byte, escaped(every_byte)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
-        EXPECT_EQ(escaped(c.input), c.expected);
-    }
-}
-
-TEST(RowWriter, EscapedValuesParseBackToTheInput) {
-    std::string every_byte;
-    for (int c = 1; c < 0x80; ++c)
-        every_byte += static_cast<char>(c);
-    const std::string values[] = {every_byte, "\xe2\x80\xa8\xe2\x80\xa9", "\"],[\"<b>\\",
-                                  "\xf0\x9f\x98\x80 \xc3\xa9"};
-    for (const std::string& value : values) {
-        SCOPED_TRACE(value);
-        const std::string json = "[[\"" + escaped(value) + "\"]]";
-        const auto rows = parse_json_rows(json);
-        ASSERT_TRUE(rows.has_value()) << json;
-        EXPECT_EQ(*rows, Rows{{value}});
+        EXPECT_EQ(written_value(c.input), c.expected);
     }
 }
 

@@ -2,7 +2,7 @@
 // be UTF-8, and travel in URLs percent-encoded byte by byte.
 
 // The value of a hexadecimal digit's character code, or -1.
-function hexValue(code) {
+export function hexValue(code) {
   if (code >= 0x30 && code <= 0x39) return code - 0x30;
   if (code >= 0x61 && code <= 0x66) return code - 0x61 + 10;
   if (code >= 0x41 && code <= 0x46) return code - 0x41 + 10;
@@ -22,6 +22,20 @@ export function decodeValue(bytes) {
   } catch {
     return { bytes, text: lenient.decode(bytes), valid: false };
   }
+}
+
+export function isUtf8(bytes) {
+  try {
+    strict.decode(bytes);
+    return true;
+  } catch {
+    return false;
+  }
+}
+
+// Bytes as text, U+FFFD for each byte that is not UTF-8.
+export function lenientText(bytes) {
+  return lenient.decode(bytes);
 }
 
 export function utf8(text) {

@@ -1,37 +1,51 @@
 // Folder names and paths as the page shows and sends them. A path is bytes
 // (a disk's names need not be UTF-8): the disk's own path, and the names of
 // the folders below it.
-import { utf8 } from './bytes.js';
-
-const lenient = new TextDecoder('utf-8');
+import { decodeValue, lenientText, utf8 } from './bytes.js';
+import { text as pageText } from './i18n.js';
 
 const SLASH = 0x2f;
 
-// Characters that change how text around them is ordered or that cannot be
-// seen: in a name they are shown by name, so that "invoice\u202Efdp.exe"
-// cannot pass for "invoiceexe.pdf".
-const hiddenCharacters = {
-  '\u061c': 'ALM', '\u200b': 'ZWSP', '\u200c': 'ZWNJ', '\u200d': 'ZWJ', '\u200e': 'LRM',
-  '\u200f': 'RLM', '\u202a': 'LRE', '\u202b': 'RLE', '\u202c': 'PDF', '\u202d': 'LRO',
-  '\u202e': 'RLO', '\u2060': 'WJ', '\u2066': 'LRI', '\u2067': 'RLI', '\u2068': 'FSI',
-  '\u2069': 'PDI', '\ufeff': 'BOM',
+// Characters that cannot be seen, or that change how text around them is
+// ordered or broken into lines: every control and format character and
+// every one Unicode names default-ignorable. In a name each is shown, so
+// that "invoice\u202Efdp.exe" cannot pass for "invoiceexe.pdf", nor
+// "Photos\u3164" for "Photos".
+const unseen = '\\p{Default_Ignorable_Code_Point}\\p{Cc}\\p{Cf}\\u2028\\u2029';
+// Those, and spaces at either end of a name, which cannot be seen there.
+const markedPattern = new RegExp(`^[\\p{Zs}${unseen}]+|[\\p{Zs}${unseen}]+$|[${unseen}]`, 'gu');
+const wholeNamePattern = new RegExp(`^[\\p{Zs}${unseen}]*$`, 'u');
+const symbols = { ' ': '\u2423', '\t': '\u21e5', '\n': '\u21b5', '\r': '\u21b5' };
+const shortNames = {
+  '\u00a0': 'NBSP', '\u00ad': 'SHY', '\u061c': 'ALM', '\u200b': 'ZWSP', '\u200c': 'ZWNJ',
+  '\u200d': 'ZWJ', '\u200e': 'LRM', '\u200f': 'RLM', '\u202a': 'LRE', '\u202b': 'RLE',
+  '\u202c': 'PDF', '\u202d': 'LRO', '\u202e': 'RLO', '\u2060': 'WJ', '\u2066': 'LRI',
+  '\u2067': 'RLI', '\u2068': 'FSI', '\u2069': 'PDI', '\ufeff': 'BOM',
 };
-const hiddenPattern = new RegExp('[' + Object.keys(hiddenCharacters).join('') + ']', 'g');
-const blankSymbols = { ' ': '\u2423', '\t': '\u21e5', '\n': '\u21b5', '\r': '\u21b5' };
 
-// How a name is shown: the text, with every hidden character written as
-// its short name in angle brackets, and a label for a screen reader when
-// the name is blank (spaces alone, or nothing), which is shown as symbols.
+function marked(character) {
+  if (symbols[character]) return symbols[character];
+  const name = shortNames[character] ??
+    'U+' + character.codePointAt(0).toString(16).toUpperCase().padStart(4, '0');
+  return `\u27e8${name}\u27e9`;
+}
+
+// How a name is shown: the text, each unseen character marked (a symbol
+// for a space, a tab or a line end, else its short name or code point in
+// angle brackets), and a label for a screen reader when nothing else of the
+// name can be seen (only marked characters, or none). The label holds what
+// is shown, so that what one sees is what one can say to choose it.
 export function shownName(text) {
-  if (/^\s*$/.test(text)) {
-    const count = [...text].length;
-    return {
-      text: [...text].map((c) => blankSymbols[c] || '\u00b7').join('') || '\u2205',
-      label: count === 0 ? 'a name with no characters' :
-        `a name of ${count} blank character${count === 1 ? '' : 's'}`,
-    };
-  }
-  return { text: text.replace(hiddenPattern, (c) => `\u27e8${hiddenCharacters[c]}\u27e9`), label: '' };
+  const shown = text.replace(markedPattern, (run) => [...run].map(marked).join(''));
+  if (!wholeNamePattern.test(text)) return { text: shown, label: '' };
+  const count = [...text].length;
+  if (count === 0) return { text: '\u2205', label: pageText('blankNameEmpty') };
+  return { text: shown, label: pageText('blankName', { count, shown }) };
+}
+
+// How a name's bytes are shown.
+export function shownBytes(bytes) {
+  return shownName(decodeValue(bytes).text).text;
 }
 
 // A path as written in a URL or by hand: '/' runs and '.' folded, '..'
@@ -120,7 +134,7 @@ export class NameList {
   // The name as text: U+FFFD for each byte that is not UTF-8.
   text(index) {
     const [batch, i] = this.locate(index);
-    batch.texts ??= lenient.decode(batch.bytes).split('\0');
+    batch.texts ??= lenientText(batch.bytes).split('\0');
     return batch.texts[i];
   }
 

@@ -4,6 +4,7 @@
 // it is, so a value is read as bytes and each escape is turned back into
 // its bytes: a folder name that is not UTF-8 keeps its own bytes, and can be
 // sent back to open it.
+import { hexValue } from './bytes.js';
 
 const QUOTE = 0x22;
 const BACKSLASH = 0x5c;
@@ -12,13 +13,6 @@ const simpleEscapes = { 0x22: 0x22, 0x5c: 0x5c, 0x2f: 0x2f, 0x62: 0x08, 0x66: 0x
 
 function isSpace(byte) {
   return byte === 0x20 || byte === 0x0a || byte === 0x0d || byte === 0x09;
-}
-
-function hexValue(byte) {
-  if (byte >= 0x30 && byte <= 0x39) return byte - 0x30;
-  if (byte >= 0x61 && byte <= 0x66) return byte - 0x61 + 10;
-  if (byte >= 0x41 && byte <= 0x46) return byte - 0x41 + 10;
-  return -1;
 }
 
 function indexOf(bytes, byte, from) {

@@ -2,17 +2,9 @@
 // back into bytes, and names that are not UTF-8 kept as bytes.
 // Usage: node --test tests/page/rows_test.mjs
 import assert from 'node:assert/strict';
-import fs from 'node:fs';
 import test from 'node:test';
-
-// The page's modules are .js files without a package of their own, which
-// Node would read as CommonJS: import their text as a module instead.
-async function pageModule(name) {
-  const text = fs.readFileSync(new URL(`../../www/${name}`, import.meta.url));
-  return import('data:text/javascript;base64,' + text.toString('base64'));
-}
-const { RowListReader } = await pageModule('rows.js');
-const { decodeValue } = await pageModule('bytes.js');
+import { decodeValue } from '../../www/bytes.js';
+import { RowListReader } from '../../www/rows.js';
 
 const bytes = (text) => new Uint8Array(Buffer.from(text, 'latin1'));
 const hex = (rows) => rows.map((row) => row.map((value) => Buffer.from(value).toString('hex')));

@@ -83,6 +83,15 @@ CONF
   wait_for_server "$LIGHTTPD_PORT"
 }
 
+# The command that serves DIR with busybox httpd on ADDRESS:PORT in the
+# foreground, as the demo does, in DEMO_SERVER: never as root. Started by
+# root it runs as nobody, so that its programs list only what every local
+# user may.
+demo_server() { # DIR ADDRESS:PORT
+  DEMO_SERVER=(busybox httpd -f -p "$2" -h "$1")
+  [ "$(id -u)" -ne 0 ] || DEMO_SERVER+=(-u nobody)
+}
+
 # Builds both programs (Release, no tests) into BUILD, reading their
 # configuration from CONF_PATH, with any further CMake options, from this
 # checkout or the one PROGRAMS_SOURCE names.
@@ -104,7 +113,7 @@ make_docroot() { # DIR CLOUD_STATUS MOUNT_FOLDERS [HOST...]
   local hosts=("${@:4}")
   rm -rf "$dir" "$programs"
   mkdir -p "$dir/cgi-bin"
-  cp "$lib_root"/www/* "$dir/"
+  cp -R "$lib_root"/www/. "$dir/"
   if [ -z "${PROGRAM_LAUNCHER:-}" ] && [ ${#hosts[@]} -eq 0 ]; then
     cp "$2" "$dir/cgi-bin/cloud_status"
     cp "$3" "$dir/cgi-bin/mount_folders"

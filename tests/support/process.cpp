@@ -18,9 +18,6 @@
 #define PROGRAM_LAUNCHER ""
 #endif
 
-const std::string header_block =
-    "Content-Type:text/html\r\nCache-Control:private,max-age=0;\r\n\r\n";
-
 bool programs_run_natively() {
     const char* wrapper = std::getenv("PROGRAM_WRAPPER");
     return std::string(PROGRAM_LAUNCHER).empty() && (wrapper == nullptr || *wrapper == '\0');

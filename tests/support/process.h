@@ -54,6 +54,3 @@ void expect_exit_status_zero(const Run_result& result);
 
 // The same, and nothing on standard error.
 void expect_plain_exit(const Run_result& result);
-
-// The header block every response begins with.
-extern const std::string header_block;
