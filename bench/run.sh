@@ -116,9 +116,8 @@ instructions() { # program query_for_the_environment
 {
   echo "## Instructions per request"
   echo
-  echo "valgrind --tool=callgrind, total instructions of the whole process (start-up included), in"
-  echo "the environment lighttpd gives a CGI (23 variables). Goal: at most 10,000 for a typical"
-  echo "request of the device build."
+  echo "callgrind, the whole process (start-up included), in the environment lighttpd gives a CGI"
+  echo "(23 variables)."
   echo
   before_column= before_rule=
   if [ -n "${BASELINE:-}" ]; then
@@ -145,10 +144,8 @@ median() { sort -g | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 {
   echo "## Wall time per request"
   echo
-  echo "hyperfine -N in the same CGI environment, $rounds rounds of $runs runs of the device build's"
-  echo "request, a static musl program and a static glibc program that do nothing; median times"
-  echo "in microseconds, and the median over the rounds of the ratio of the medians. Goal: at most"
-  echo "half the time of the glibc program that does nothing."
+  echo "hyperfine -N in the same environment, $rounds rounds of $runs runs of the request beside static"
+  echo "programs that do nothing; medians, and the median over the rounds of the ratios."
   echo
   echo "| request | device build µs | do-nothing musl µs | do-nothing glibc µs | ratio to glibc do-nothing | ratio to musl do-nothing |"
   echo "|---|---:|---:|---:|---:|---:|"
@@ -190,11 +187,8 @@ peak_kib() { # QUERY PROGRAM... -> max RSS in KiB
 {
   echo "## Folder list scaling"
   echo
-  echo "mount_folders against \`find DIR -mindepth 1 -maxdepth 1 -type d\` on the same folder of"
-  echo "sub-folders with 200-byte names, in one hyperfine run each (median wall time), and peak"
-  echo "memory (GNU time, max RSS: a child's peak counts the pages of GNU time itself, about 0.4"
-  echo "MB, and the kernel counts a small process's pages in batches of 256 KiB, so smaller"
-  echo "differences do not show)."
+  echo "Against \`find DIR -mindepth 1 -maxdepth 1 -type d\` on the same sub-folders with 200-byte"
+  echo "names: median wall time (hyperfine) and peak memory (GNU time's max RSS)."
   echo
   echo "| sub-folders | response MB | mount_folders ms | find ms | time ratio | mount_folders KiB |${BASELINE:+ KiB at $BASELINE |} find KiB |"
   echo "|---:|---:|---:|---:|---:|---:|${BASELINE:+---:|}---:|"
@@ -308,8 +302,7 @@ throughput() { # path -> requests per second at concurrency 16
 {
   echo "## Stripped program sizes"
   echo
-  echo "Every build found under build/ (a device build for each preset that was built). Goal: at"
-  echo "most 32 KiB (32,768 bytes) for every device program."
+  echo "Every build found under build/."
   echo
   echo "| build | C library | cloud_status bytes | mount_folders bytes |"
   echo "|---|---|---:|---:|"
