@@ -1,7 +1,7 @@
 // The disk chooser: the folders of the mount folder, each a disk.
 import { decodeValue, sameBytes } from './bytes.js';
 import { element } from './dom.js';
-import { joinPath, shownBytes } from './names.js';
+import { joinPath, shownNameOfBytes } from './names.js';
 import { nameOrder, readRows } from './reading.js';
 
 // The disks in the mount folder, as read last (names), and for which one.
@@ -33,17 +33,28 @@ export function firstDisk() {
   return disks.names.length > 0 ? joinPath(disks.mnt, [disks.names[0].bytes]) : null;
 }
 
+// A choice of the chooser. An option's text has its runs of spaces folded
+// into one when it is drawn, so inside a name they are marked too.
+function diskOption(bytes, value) {
+  const { text, label } = shownNameOfBytes(bytes);
+  const option = new Option(text.replace(/ {2,}/g, (run) => '\u2423'.repeat(run.length)), value);
+  if (label) option.setAttribute('aria-label', label);
+  return option;
+}
+
 // The chooser, with the disk of root chosen.
 export function showDisks(root) {
   const select = element('disk');
   const options = disks.names.map((name, index) => {
-    const option = new Option(shownBytes(name.bytes), String(index));
+    const option = diskOption(name.bytes, String(index));
     option.selected = root !== null && sameBytes(joinPath(disks.mnt, [name.bytes]), root);
     return option;
   });
   if (root !== null && !options.some((option) => option.selected)) {
     // A disk named by the URL, elsewhere than the mount folder.
-    options.unshift(new Option(shownBytes(root), '', true, true));
+    const option = diskOption(root, '');
+    option.defaultSelected = option.selected = true;
+    options.unshift(option);
   }
   select.replaceChildren(...options);
   select.disabled = options.length < 2;

@@ -43,9 +43,14 @@ export function shownName(text) {
   return { text: shown, label: pageText('blankName', { count, shown }) };
 }
 
+// How a name's bytes are shown, and its label where it shows nothing.
+export function shownNameOfBytes(bytes) {
+  return shownName(decodeValue(bytes).text);
+}
+
 // How a name's bytes are shown.
 export function shownBytes(bytes) {
-  return shownName(decodeValue(bytes).text).text;
+  return shownNameOfBytes(bytes).text;
 }
 
 // A path as written in a URL or by hand: '/' runs and '.' folded, '..'

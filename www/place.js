@@ -2,10 +2,10 @@
 // the language it was asked for. It lives in the page's query, so Back,
 // reload and bookmarks work; the page puts nothing but its query into the
 // history, whatever path it was opened at.
-import { decodeValue, lenientText, percentEncode, queryParameters, sameBytes, utf8 } from './bytes.js';
+import { lenientText, percentEncode, queryParameters, sameBytes, utf8 } from './bytes.js';
 import { element } from './dom.js';
 import { matchLanguage, text } from './i18n.js';
-import { folderNames, joinPath, normalPath, shownName, shownBytes, splitLast } from './names.js';
+import { folderNames, joinPath, normalPath, shownBytes, shownNameOfBytes, splitLast } from './names.js';
 
 // Where the device mounts its disks, one folder each, unless ?mnt= says.
 const defaultMountFolder = '/tmp/mnt';
@@ -52,25 +52,27 @@ export function sameDisk(a, b) {
 // A disk is shown by its own name ("sda1"), or "/" for the root.
 function diskName(root) {
   const { name } = splitLast(root);
-  return name === null ? '/' : shownBytes(name);
+  return name === null ? { text: '/', label: '' } : shownNameOfBytes(name);
 }
 
 // The path from the disk down, each folder above a button that gives the
 // names of the place it opens to go; the heading of the list; Up.
 export function showPath(at, go) {
-  const crumbs = [{ text: diskName(at.root), names: [] }];
-  at.names.forEach((name, i) => crumbs.push({ text: shownBytes(name), names: at.names.slice(0, i + 1) }));
+  const crumbs = [{ ...diskName(at.root), names: [] }];
+  at.names.forEach((name, i) => crumbs.push({ ...shownNameOfBytes(name), names: at.names.slice(0, i + 1) }));
   const items = crumbs.map((crumb, i) => {
     const item = document.createElement('li');
     if (i === crumbs.length - 1) {
       const here = document.createElement('span');
       here.setAttribute('aria-current', 'location');
       here.textContent = crumb.text;
+      if (crumb.label) here.setAttribute('aria-label', crumb.label);
       item.appendChild(here);
     } else {
       const button = document.createElement('button');
       button.type = 'button';
       button.textContent = crumb.text;
+      if (crumb.label) button.setAttribute('aria-label', crumb.label);
       button.addEventListener('click', () => go(crumb.names));
       item.appendChild(button);
     }
@@ -78,8 +80,8 @@ export function showPath(at, go) {
   });
   // At the top of the disk the heading says it all.
   element('crumbs').replaceChildren(...(items.length > 1 ? items : []));
-  const shown = at.names.length > 0 ? shownName(decodeValue(at.names.at(-1)).text)
-                                    : { text: diskName(at.root), label: '' };
+  const shown = at.names.length > 0 ? shownNameOfBytes(at.names.at(-1))
+                                    : diskName(at.root);
   element('list-heading').textContent = text('listHeading', { name: shown.label || shown.text });
   element('up').disabled = at.names.length === 0;
 }
@@ -93,5 +95,5 @@ export function showNoPath() {
 
 // The mount folder as text, for a sentence.
 export function mountText(at) {
-  return decodeValue(at.mnt).text;
+  return shownBytes(at.mnt);
 }

@@ -253,6 +253,13 @@ async function checkLookalikes(page, disk) {
   assert.deepEqual(labels.sort(), ['a name of 1 blank character: \u27e8SHY\u27e9',
                                    'a name of 1 blank character: \u27e8U+3164\u27e9'],
                    'the names of nothing to see are labelled');
+  // Opened, such a name keeps its label in the path.
+  await buttons.nth(names.indexOf('\u27e8SHY\u27e9')).click();
+  await settled(page);
+  assert.equal(await page.getAttribute('#crumbs [aria-current=location]', 'aria-label'),
+               'a name of 1 blank character: \u27e8SHY\u27e9', 'the path labels a name of nothing to see');
+  await page.goBack();
+  await settled(page);
   // What shows above the row of marks, with and without it.
   const marks = buttons.nth(names.findIndex((name) => name.startsWith('a\u0301')));
   await marks.scrollIntoViewIfNeeded();

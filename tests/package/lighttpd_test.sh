@@ -381,9 +381,9 @@ echo "30 pairs of runs at once: $(comm -12 <(echo "$expected") <(echo "$kept") |
 check_equal "30 pairs of runs at once keep all 60 lines" "$expected" "$kept"
 check_equal "and leave nothing beside the credentials" "" "$(beside_credentials)"
 
-# A run whose process id is known before it starts finds a link at each
-# name it makes beside the credentials, all leading to another file: its new
-# file, and the name it moves a lock to that a run which has gone left behind.
+# A run whose process id is known before it starts finds a lock left behind
+# by a run that has gone, or planted, with a link to another file at the
+# name of its new file in it.
 victim="$OPT/etc/passwd-like"
 printf 'root:x:0:0:root:/root:/bin/sh\n' >"$victim"
 chmod 644 "$victim"
@@ -393,7 +393,7 @@ mkdir "$credentials.lock" && echo "$gone" >"$credentials.lock/pid"
 mkfifo "$work/go"
 (read -r _ <"$work/go"; with_opt "$OPT" "$PASSWORD_COMMAND" planted <<<"planted secret") &
 run=$!
-for name in "$credentials.new.$run" "$credentials.lock.$run"; do ln -s /opt/etc/passwd-like "$name"; done
+ln -s /opt/etc/passwd-like "$credentials.lock/new.$run"
 echo >"$work/go"
 wait "$run"
 check "a run with links at its names, after a lock left behind, succeeds" [ $? -eq 0 ]
